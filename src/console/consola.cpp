@@ -1,0 +1,102 @@
+#include "console/consola.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "eventlog/bitacora.h"
+#include "registry/registro.h"
+
+namespace {
+
+// One read takes at most 99 characters; the rest of a longer line is what
+// the next read returns, without waiting for the operator.
+const int kTamEntrada = 100;
+
+const char kBanner[] = "\n=== SISTEMA INTEGRADO QUENVARO (C VERSION) ===\n";
+const char kMenu[] =
+    "1. Registrar Sesion Activa\n"
+    "2. Despachar Siguiente Turno\n"
+    "3. Consultar Bitacora.txt\n"
+    "4. Salir\n";
+const char kPrompt[] = "\nC:\\Quenvaro\\Estructuras> seleccione_opcion: ";
+
+// Reads one line after making the pending prompt visible; stdout is fully
+// buffered when it is a pipe. False at end of input or on a read error.
+bool FunLeerLinea(char* buffer) {
+  std::fflush(stdout);
+  return std::fgets(buffer, kTamEntrada, stdin) != nullptr;
+}
+
+/* -------------------------------------------------------------- options */
+
+// Option 1. False when standard input has ended.
+bool FunOpcionRegistrar() {
+  char nombre[kTamEntrada];
+  std::fputs("\nNombre del Beneficiario: ", stdout);
+  if (!FunLeerLinea(nombre)) return false;
+  nombre[std::strcspn(nombre, "\r\n")] = '\0';
+  if (nombre[0] == '\0')
+    std::fputs("[MANEJADOR DE ERRORES] Nombre vacio.\n\n", stdout);
+  else
+    FunIniciarSesion(nombre);
+  return true;
+}
+
+// Option 4: the day summary goes to the log, then the closing lines.
+void FunOpcionCerrarDia() {
+  char marca[kTamMarcaTiempo];
+  char registro[kTamRegistro];
+  FunTomarMarcaTiempo(marca);
+  std::snprintf(registro, sizeof registro,
+                "SYS_SHUTDOWN -> [%s] RESUMEN JORNADA: %d Sesiones | %d "
+                "Turnos Emitidos",
+                marca, funContadorSesionesDia, funContadorTurnosDia);
+  FunEscribirBitacora(registro);
+  std::fputs(
+      "\n--> [DISK] Resumen inyectado en bitacora.txt.\n"
+      "--> [STATUS] Ecosistema cerrado de forma segura.\n",
+      stdout);
+}
+
+}  // namespace
+
+/* ------------------------------------------------------------ menu loop */
+
+void FunEjecutarMenu() {
+  int opcion = 0;
+  char entrada[kTamEntrada];
+  bool hayEntrada = true;
+  do {
+    std::fputs(kBanner, stdout);
+    std::fputs(kMenu, stdout);
+    std::fputs(kPrompt, stdout);
+    if (!FunLeerLinea(entrada)) {
+      hayEntrada = false;
+      break;
+    }
+    int leido;
+    if (!FunInterpretarEntero(entrada, &leido)) {
+      std::fputs("\n[MANEJADOR DE ERRORES] Error: Entrada invalida.\n\n",
+                 stdout);
+      continue;
+    }
+    opcion = leido;
+    if (opcion < 1 || opcion > 4) {
+      std::fputs(
+          "\n[MANEJADOR DE ERRORES] Error: Comando no reconocido. Ingrese de 1 "
+          "a 4.\n\n",
+          stdout);
+      continue;
+    }
+    switch (opcion) {
+      case 1: hayEntrada = FunOpcionRegistrar(); break;
+      case 2: FunDespacharTurno(); break;
+      case 3: FunConsultarBitacora(); break;
+      case 4: FunOpcionCerrarDia(); break;
+    }
+  } while (hayEntrada && opcion != 4);
+  // Input ended without a close: the day stays open (no summary is logged),
+  // and the shell's prompt should not start on the program's prompt line.
+  if (!hayEntrada) std::fputs("\n", stdout);
+  std::fflush(stdout);
+}

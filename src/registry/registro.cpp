@@ -1,0 +1,189 @@
+#include "registry/registro.h"
+
+#include <climits>
+#include <cstdio>
+#include <new>
+
+#include "eventlog/bitacora.h"
+
+int funContadorSesionesDia = 0;
+int funContadorTurnosDia = 0;
+NodoSesion* inicioSesiones = nullptr;
+NodoTurno* frenteCola = nullptr;
+NodoTurno* finalCola = nullptr;
+
+namespace {
+
+const char kDescripcionGeneral[] = "Atencion General Quenvaro";
+
+// Allocations left before the injected fault; negative when none is armed.
+int asignacionesAntesDeFallo = -1;
+
+// Every record comes from here, so a test can make any one of them fail as
+// a real out-of-memory would.
+template <typename Nodo>
+Nodo* FunAsignarNodo() {
+  if (asignacionesAntesDeFallo == 0) {
+    asignacionesAntesDeFallo = -1;
+    return nullptr;
+  }
+  if (asignacionesAntesDeFallo > 0) --asignacionesAntesDeFallo;
+  return new (std::nothrow) Nodo();
+}
+
+// Copies at most 99 characters of `origen` and always terminates.
+void FunCopiarTexto(char* destino, const char* origen) {
+  int i = 0;
+  for (; i < kTamTexto - 1 && origen[i] != '\0'; ++i) destino[i] = origen[i];
+  destino[i] = '\0';
+}
+
+}  // namespace
+
+/* ----------------------------------------------------------- primitives */
+
+NodoTurno* FunCrearTurno(int numero, const char* descripcion) {
+  NodoTurno* turno = FunAsignarNodo<NodoTurno>();
+  if (turno == nullptr) return nullptr;
+  turno->numeroTurno = numero;
+  FunCopiarTexto(turno->descripcion, descripcion);
+  turno->siguiente = nullptr;
+  return turno;
+}
+
+void FunAnexarTurno(NodoTurno* turno) {
+  if (frenteCola == nullptr)
+    frenteCola = turno;
+  else
+    finalCola->siguiente = turno;
+  finalCola = turno;
+}
+
+bool FunInterpretarEntero(const char* texto, int* valor) {
+  const char* p = texto;
+  while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' ||
+         *p == '\r')
+    ++p;
+  bool negativo = (*p == '-');
+  if (*p == '+' || *p == '-') ++p;
+  if (*p < '0' || *p > '9') return false;
+  // Once the magnitude passes INT_MAX it stops growing, so a line of any
+  // length cannot overflow the accumulator.
+  long long magnitud = 0;
+  for (; *p >= '0' && *p <= '9'; ++p)
+    if (magnitud <= INT_MAX) magnitud = magnitud * 10 + (*p - '0');
+  long long resultado = negativo ? -magnitud : magnitud;
+  if (resultado > INT_MAX) resultado = INT_MAX;
+  if (resultado < INT_MIN) resultado = INT_MIN;
+  *valor = static_cast<int>(resultado);
+  return true;
+}
+
+/* ------------------------------------------------------------- commands */
+
+void FunIniciarSesion(const char* nombre) {
+  // A counter at its ceiling (only reachable from a hand-edited backup)
+  // would wrap into numbers already used; refuse before anything changes.
+  if (funContadorSesionesDia == INT_MAX || funContadorTurnosDia == INT_MAX) {
+    std::fputs(
+        "\n[MANEJADOR DE ERRORES] Runtime Error: Limite de turnos del dia "
+        "alcanzado (Overflow).\n\n",
+        stdout);
+    return;
+  }
+  NodoSesion* sesion = FunAsignarNodo<NodoSesion>();
+  if (sesion == nullptr) {
+    std::fputs(
+        "\n[MANEJADOR DE ERRORES] Runtime Error: Sin memoria para asignar "
+        "sesion.\n",
+        stdout);
+    return;
+  }
+  funContadorSesionesDia++;
+  sesion->idSesion = funContadorSesionesDia;
+  FunCopiarTexto(sesion->nombre, nombre);
+  sesion->siguiente = inicioSesiones;
+  inicioSesiones = sesion;
+
+  FunEncolarTurno(kDescripcionGeneral);
+  FunSincronizarColaDisco();
+
+  char marca[kTamMarcaTiempo];
+  char registro[kTamRegistro];
+  FunTomarMarcaTiempo(marca);
+  std::snprintf(registro, sizeof registro,
+                "REG_SESSION  -> [%s] ID_SESION: %d | USUARIO: %s | TURNO: #%d",
+                marca, funContadorSesionesDia, nombre, funContadorTurnosDia);
+  FunEscribirBitacora(registro);
+
+  std::printf("\n>> [OK] Malloc completado. Nodo asignado con ID: %d\n",
+              funContadorSesionesDia);
+  std::printf(">> [AUTOMATIZACION] Puntero encolado. Turno emitido: #%d\n",
+              funContadorTurnosDia);
+}
+
+void FunEncolarTurno(const char* descripcion) {
+  NodoTurno* turno = FunCrearTurno(funContadorTurnosDia + 1, descripcion);
+  if (turno == nullptr) {
+    std::fputs(
+        "\n[MANEJADOR DE ERRORES] Runtime Error: Sin memoria para encolar "
+        "turno.\n",
+        stdout);
+    return;
+  }
+  funContadorTurnosDia++;
+  FunAnexarTurno(turno);
+}
+
+void FunDespacharTurno() {
+  if (frenteCola == nullptr) {
+    std::fputs("\n[MANEJADOR DE ERRORES] Runtime Error: Cola vacia (Underflow).\n\n",
+               stdout);
+    return;
+  }
+  NodoTurno* turno = frenteCola;
+  frenteCola = turno->siguiente;
+  if (frenteCola == nullptr) finalCola = nullptr;
+
+  // The backup must no longer hold the turn once it is announced.
+  FunSincronizarColaDisco();
+
+  char marca[kTamMarcaTiempo];
+  char registro[kTamRegistro];
+  FunTomarMarcaTiempo(marca);
+  std::snprintf(registro, sizeof registro,
+                "FREE_TURNO   -> [%s] DESPACHADO: Turno #%d | STATUS: Atendido",
+                marca, turno->numeroTurno);
+  FunEscribirBitacora(registro);
+
+  std::printf("\n>> Atendiendo Turno #%d. Nodo destruido con free(temp).\n\n",
+              turno->numeroTurno);
+  delete turno;
+}
+
+void FunLiberarMemoria() {
+  while (inicioSesiones != nullptr) {
+    NodoSesion* siguiente = inicioSesiones->siguiente;
+    delete inicioSesiones;
+    inicioSesiones = siguiente;
+  }
+  while (frenteCola != nullptr) {
+    NodoTurno* siguiente = frenteCola->siguiente;
+    delete frenteCola;
+    frenteCola = siguiente;
+  }
+  finalCola = nullptr;
+}
+
+/* -------------------------------------------------------------- testing */
+
+void FunProgramarFalloAsignacion(int exitosas) {
+  asignacionesAntesDeFallo = exitosas < 0 ? -1 : exitosas;
+}
+
+void FunReiniciarRegistro() {
+  FunLiberarMemoria();
+  funContadorSesionesDia = 0;
+  funContadorTurnosDia = 0;
+  asignacionesAntesDeFallo = -1;
+}

@@ -1,0 +1,84 @@
+// The day's attention registry: the session list, the first-in first-out
+// turn queue, the two counters that number them, and the queue's backup in
+// cola_respaldo.txt. Plain procedures over one file-scope instance.
+#ifndef QUENVARO_REGISTRY_REGISTRO_H_
+#define QUENVARO_REGISTRY_REGISTRO_H_
+
+// Every text held in a record: at most 99 characters, always terminated.
+const int kTamTexto = 100;
+
+// One registered session. `siguiente` is the session registered before it.
+struct NodoSesion {
+  int idSesion;
+  char nombre[kTamTexto];
+  NodoSesion* siguiente;
+};
+
+// One waiting turn. `siguiente` is the turn issued after it.
+struct NodoTurno {
+  int numeroTurno;
+  char descripcion[kTamTexto];
+  NodoTurno* siguiente;
+};
+
+// The registry's state. Other modules only read it; it is changed solely by
+// the procedures below.
+extern int funContadorSesionesDia;  // sessions of the day; id of the newest
+extern int funContadorTurnosDia;    // turns issued; number of the newest
+extern NodoSesion* inicioSesiones;  // newest session first
+extern NodoTurno* frenteCola;       // next turn to dispatch
+extern NodoTurno* finalCola;        // turn issued last
+
+/* -------------------------------------------------------------- commands */
+
+// Registers a session for `nombre` (terminated, non-empty), issues its turn,
+// rewrites the backup, logs REG_SESSION and confirms on the console.
+void FunIniciarSesion(const char* nombre);
+
+// Issues the next turn with `descripcion` at the rear of the queue. Prints a
+// message only when memory is exhausted.
+void FunEncolarTurno(const char* descripcion);
+
+// Unlinks the front turn, rewrites the backup, logs FREE_TURNO, announces the
+// turn and frees it; reports an empty queue instead.
+void FunDespacharTurno();
+
+// Frees every session and turn record. Writes no file, keeps the counters.
+void FunLiberarMemoria();
+
+/* -------------------------------------------------------- queue backup */
+
+// Replaces cola_respaldo.txt with the current queue, front first, one
+// "%d|%s" line per turn. The old backup stays whole if anything fails.
+void FunSincronizarColaDisco();
+
+// Appends the turns stored in cola_respaldo.txt to the queue and sets both
+// counters to the number of the last line accepted. Silent in every case.
+void FunRecuperarColaDisco();
+
+/* ------------------------------------------------------------- helpers */
+
+// Allocates a detached turn record holding `numero` and `descripcion` (cut
+// at 99 characters). Returns nullptr when memory is exhausted.
+NodoTurno* FunCrearTurno(int numero, const char* descripcion);
+
+// Links a detached turn record at the rear of the queue.
+void FunAnexarTurno(NodoTurno* turno);
+
+// Parses a signed decimal integer the way a %d conversion does: leading
+// white space, an optional sign, digits, anything after them ignored. A
+// value beyond the 32-bit range saturates to the nearest 32-bit value.
+// Returns false, leaving *valor untouched, when no digit follows.
+bool FunInterpretarEntero(const char* texto, int* valor);
+
+/* ------------------------------------------------------ seams for tests */
+
+// Lets `exitosas` more record allocations succeed, then fails the next one
+// once. A negative value disables the fault.
+void FunProgramarFalloAsignacion(int exitosas);
+
+// Frees every record, zeroes both counters and disables any fault, so that
+// each test starts from a fresh registry.
+void FunReiniciarRegistro();
+
+#endif  // QUENVARO_REGISTRY_REGISTRO_H_

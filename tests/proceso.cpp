@@ -1,0 +1,114 @@
+#include "proceso.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace prueba {
+
+CarpetaTemporal::CarpetaTemporal() {
+  std::random_device azar;
+  std::mt19937_64 generador(azar());
+  fs::path base = fs::temp_directory_path();
+  for (int intento = 0; intento < 100; ++intento) {
+    fs::path candidata = base / ("quenvaro-prueba-" + std::to_string(generador()));
+    if (fs::create_directory(candidata)) {
+      ruta_ = fs::absolute(candidata);
+      return;
+    }
+  }
+  throw std::runtime_error("no temporary folder could be created");
+}
+
+CarpetaTemporal::~CarpetaTemporal() {
+  std::error_code ignorado;
+  fs::remove_all(ruta_, ignorado);
+}
+
+DirectorioActual::DirectorioActual(const fs::path& carpeta)
+    : anterior_(fs::current_path()) {
+  fs::current_path(carpeta);
+}
+
+DirectorioActual::~DirectorioActual() { fs::current_path(anterior_); }
+
+std::string LeerArchivo(const fs::path& ruta) {
+  std::ifstream archivo(ruta, std::ios::binary);
+  std::ostringstream contenido;
+  contenido << archivo.rdbuf();
+  return contenido.str();
+}
+
+void EscribirArchivo(const fs::path& ruta, const std::string& bytes) {
+  std::ofstream archivo(ruta, std::ios::binary | std::ios::trunc);
+  archivo.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!archivo) throw std::runtime_error("cannot write " + ruta.string());
+}
+
+std::string SinMarcas(const std::string& texto) {
+  static const std::regex marca(
+      R"(\[[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\])");
+  return std::regex_replace(texto, marca, "[<FECHA>]");
+}
+
+std::string ComoTexto(const std::string& lineasLf) {
+#ifdef _WIN32
+  std::string crlf;
+  for (char c : lineasLf) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  return crlf;
+#else
+  return lineasLf;
+#endif
+}
+
+#ifndef _WIN32
+Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
+                           const OpcionesEjecucion& opciones) {
+  const fs::path archivoEntrada = carpeta / ".entrada-prueba";
+  const fs::path archivoSalida = carpeta / ".salida-prueba";
+  EscribirArchivo(archivoEntrada, entrada);
+  pid_t hijo = fork();
+  if (hijo < 0) throw std::runtime_error("fork failed");
+  if (hijo == 0) {
+    int in = open(archivoEntrada.c_str(), O_RDONLY);
+    int out = open(archivoSalida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+        chdir(carpeta.c_str()) != 0)
+      _exit(127);
+    if (opciones.limiteArchivo > 0) {
+      // Ignored, SIGXFSZ would kill the program; with it ignored the write
+      // fails with EFBIG, which is the disk-full case the program must face.
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit limite{static_cast<rlim_t>(opciones.limiteArchivo),
+                    static_cast<rlim_t>(opciones.limiteArchivo)};
+      setrlimit(RLIMIT_FSIZE, &limite);
+    }
+    execl(QUENVARO_EXE, QUENVARO_EXE, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int estado = 0;
+  waitpid(hijo, &estado, 0);
+  Ejecucion resultado;
+  resultado.salida = LeerArchivo(archivoSalida);
+  resultado.estado = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+  fs::remove(archivoEntrada);
+  fs::remove(archivoSalida);
+  return resultado;
+}
+#endif
+
+}  // namespace prueba

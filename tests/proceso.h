@@ -1,0 +1,65 @@
+// Test support: fresh folders, whole-file reads and writes, and runs of the
+// built program with scripted standard input.
+#ifndef QUENVARO_TESTS_PROCESO_H_
+#define QUENVARO_TESTS_PROCESO_H_
+
+#include <filesystem>
+#include <string>
+
+namespace prueba {
+
+namespace fs = std::filesystem;
+
+// A new empty folder, removed with everything in it when the object dies.
+class CarpetaTemporal {
+ public:
+  CarpetaTemporal();
+  ~CarpetaTemporal();
+  CarpetaTemporal(const CarpetaTemporal&) = delete;
+  CarpetaTemporal& operator=(const CarpetaTemporal&) = delete;
+  const fs::path& ruta() const { return ruta_; }
+  fs::path operator/(const char* nombre) const { return ruta_ / nombre; }
+
+ private:
+  fs::path ruta_;
+};
+
+// Makes a folder the working directory for as long as the object lives.
+class DirectorioActual {
+ public:
+  explicit DirectorioActual(const fs::path& carpeta);
+  ~DirectorioActual();
+
+ private:
+  fs::path anterior_;
+};
+
+std::string LeerArchivo(const fs::path& ruta);  // binary; "" when missing
+void EscribirArchivo(const fs::path& ruta, const std::string& bytes);
+
+struct Ejecucion {
+  std::string salida;  // everything the program wrote to standard output
+  int estado = -1;     // exit status, or -1 if it did not exit normally
+};
+
+struct OpcionesEjecucion {
+  // When positive, the largest file the program may write, in bytes
+  // (writes beyond it fail with EFBIG instead of killing the program).
+  long limiteArchivo = 0;
+};
+
+// Runs the built program in `carpeta` with `entrada` as its standard input
+// (ending there), and returns what it printed and how it exited.
+Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
+                           const OpcionesEjecucion& opciones = {});
+
+// Replaces every bracketed "[YYYY-MM-DD HH:MM:SS]" timestamp with "[<FECHA>]",
+// so a record of any other shape still fails the comparison.
+std::string SinMarcas(const std::string& texto);
+
+// The program writes text files: on Windows each line end becomes CR LF.
+std::string ComoTexto(const std::string& lineasLf);
+
+}  // namespace prueba
+
+#endif  // QUENVARO_TESTS_PROCESO_H_
