@@ -1,6 +1,7 @@
 # Quick start: `make run` builds and starts the program in this folder;
 # `make test` builds and runs the whole suite.
 BUILD := $(CURDIR)/build
+MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
 
 .PHONY: all build run test clean

@@ -109,6 +109,29 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
   fs::remove(archivoSalida);
   return resultado;
 }
+
+int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura) {
+  int tubo[2];
+  if (pipe(tubo) != 0) return -1;
+  pid_t hijo = fork();
+  if (hijo == 0) {
+    int nulo = open("/dev/null", O_WRONLY);
+    if (nulo < 0 || dup2(tubo[0], 0) < 0 || dup2(nulo, 1) < 0 ||
+        chdir(carpeta.c_str()) != 0)
+      _exit(127);
+    close(tubo[0]);
+    close(tubo[1]);
+    execl(QUENVARO_EXE, QUENVARO_EXE, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(tubo[0]);
+  if (hijo < 0) {
+    close(tubo[1]);
+    return -1;
+  }
+  *escritura = tubo[1];
+  return hijo;
+}
 #endif
 
 }  // namespace prueba

@@ -53,6 +53,13 @@ struct OpcionesEjecucion {
 Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
                            const OpcionesEjecucion& opciones = {});
 
+#ifndef _WIN32
+// Starts the built program in `carpeta` with a pipe as its standard input
+// and its output discarded. Returns its pid (or -1) and sets *escritura to
+// the pipe's writing end; the caller closes it and reaps the child.
+int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura);
+#endif
+
 // Replaces every bracketed "[YYYY-MM-DD HH:MM:SS]" timestamp with "[<FECHA>]",
 // so a record of any other shape still fails the comparison.
 std::string SinMarcas(const std::string& texto);
