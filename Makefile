@@ -4,7 +4,9 @@ BUILD := $(CURDIR)/build
 MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
 
-.PHONY: all build run test clean
+WINDOWS := $(CURDIR)/build-windows
+
+.PHONY: all build run test clean build-windows test-windows package-windows
 
 all: build
 
@@ -22,5 +24,19 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Windows: cross-built with MinGW-w64, tested under wine.
+$(WINDOWS)/CMakeCache.txt:
+	@cmake -S $(CURDIR) -B $(WINDOWS) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake >&2
+
+build-windows: $(WINDOWS)/CMakeCache.txt
+	@cmake --build $(WINDOWS) -j $(JOBS) >&2
+
+test-windows: build-windows
+	@cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
+
+package-windows: build-windows
+	@cd $(WINDOWS) && cpack -G ZIP
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WINDOWS)

@@ -142,9 +142,14 @@ TEST_F(Dialogo, NamesAreCutAt99CharactersAndTheRestIsTheNextChoice) {
 
 TEST_F(Dialogo, NameOf98EndingInCrLfLeavesTheLineFeedBehind) {
   std::string nombre98(98, 'n');
-  EXPECT_EQ(Correr("1\n" + nombre98 + "\r\n4\n"),
-            ComoTexto(kMenu + kPideNombre + Registrado(1, 1) + kMenu +
-                      kInvalida + kMenu + kCierre));
+  std::string salida = Correr("1\n" + nombre98 + "\r\n4\n");
+#ifdef _WIN32
+  // Text-mode input turns CR LF into LF before the read counts it.
+  EXPECT_EQ(salida, ComoTexto(kMenu + kPideNombre + Registrado(1, 1) + kMenu + kCierre));
+#else
+  EXPECT_EQ(salida, ComoTexto(kMenu + kPideNombre + Registrado(1, 1) + kMenu +
+                              kInvalida + kMenu + kCierre));
+#endif
   EXPECT_EQ(Bitacora(), ComoTexto(RegSesion(1, nombre98, 1) + Cierre(1, 1)));
 }
 
@@ -161,14 +166,17 @@ TEST_F(Dialogo, DisplayOfAnEmptyLogShowsAnEmptyFrame) {
 
 TEST_F(Dialogo, DisplayShowsEveryByteOfAnyLogAsStored) {
   // Accented names from other tools, stray control bytes and a log much
-  // larger than any copy buffer must all come out unchanged.
+  // larger than any copy buffer must all come out unchanged. (CR and
+  // Ctrl-Z are left out: a text-mode read on Windows folds or stops at them,
+  // a character copy as much as a block copy.)
   std::string contenido;
   for (int i = 0; i < 256; ++i)
     if (i != '\r' && i != '\n' && i != 0x1a) contenido += static_cast<char>(i);
   contenido += "\nJos\xc3\xa9 P\xe9rez\n";
   while (contenido.size() < 300000) contenido += contenido;
   EscribirArchivo(carpeta_ / "bitacora.txt", contenido);
-  EXPECT_EQ(Correr("3\n4\n"), kMenu + kCabecera + contenido + kRegla + kMenu + kCierre);
+  EXPECT_TRUE(Correr("3\n4\n") ==
+              ComoTexto(kMenu + kCabecera + contenido + kRegla + kMenu + kCierre));
 }
 
 TEST_F(Dialogo, LogGrowsAcrossRunsAndShowsThemAll) {

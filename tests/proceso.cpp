@@ -7,7 +7,10 @@
 #include <sstream>
 #include <stdexcept>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -75,7 +78,64 @@ std::string ComoTexto(const std::string& lineasLf) {
 #endif
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+namespace {
+
+// The program sits one folder above the test executables. Looking it up
+// from our own path works both on Windows and under wine, where the build
+// folder's Unix path would not name a file.
+fs::path RutaQuenvaro() {
+  wchar_t propia[MAX_PATH];
+  DWORD largo = GetModuleFileNameW(nullptr, propia, MAX_PATH);
+  if (largo == 0 || largo == MAX_PATH) throw std::runtime_error("own path unknown");
+  return fs::path(propia).parent_path().parent_path() / "quenvaro.exe";
+}
+
+HANDLE AbrirHeredable(const fs::path& ruta, bool escritura) {
+  SECURITY_ATTRIBUTES atributos{sizeof atributos, nullptr, TRUE};
+  return CreateFileW(ruta.c_str(), escritura ? GENERIC_WRITE : GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, &atributos,
+                     escritura ? CREATE_ALWAYS : OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
+                           const OpcionesEjecucion&) {
+  const fs::path archivoEntrada = carpeta / ".entrada-prueba";
+  const fs::path archivoSalida = carpeta / ".salida-prueba";
+  EscribirArchivo(archivoEntrada, entrada);
+  HANDLE in = AbrirHeredable(archivoEntrada, false);
+  HANDLE out = AbrirHeredable(archivoSalida, true);
+  if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE)
+    throw std::runtime_error("cannot open the child's standard streams");
+  STARTUPINFOW inicio{};
+  inicio.cb = sizeof inicio;
+  inicio.dwFlags = STARTF_USESTDHANDLES;
+  inicio.hStdInput = in;
+  inicio.hStdOutput = out;
+  inicio.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION proceso{};
+  std::wstring linea = L"\"" + RutaQuenvaro().wstring() + L"\"";
+  BOOL creado = CreateProcessW(nullptr, &linea[0], nullptr, nullptr, TRUE, 0,
+                               nullptr, carpeta.c_str(), &inicio, &proceso);
+  CloseHandle(in);
+  CloseHandle(out);
+  if (!creado) throw std::runtime_error("cannot start quenvaro.exe");
+  WaitForSingleObject(proceso.hProcess, INFINITE);
+  DWORD codigo = 0;
+  GetExitCodeProcess(proceso.hProcess, &codigo);
+  CloseHandle(proceso.hProcess);
+  CloseHandle(proceso.hThread);
+  Ejecucion resultado;
+  resultado.salida = LeerArchivo(archivoSalida);
+  resultado.estado = static_cast<int>(codigo);
+  fs::remove(archivoEntrada);
+  fs::remove(archivoSalida);
+  return resultado;
+}
+#else
 Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
                            const OpcionesEjecucion& opciones) {
   const fs::path archivoEntrada = carpeta / ".entrada-prueba";

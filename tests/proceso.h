@@ -64,7 +64,9 @@ int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura);
 // so a record of any other shape still fails the comparison.
 std::string SinMarcas(const std::string& texto);
 
-// The program writes text files: on Windows each line end becomes CR LF.
+// What the program's text-mode output looks like on this system: on Windows
+// each line end is CR LF. Expectations go through this, so the Windows build
+// is held to writing CR LF rather than having it folded away.
 std::string ComoTexto(const std::string& lineasLf);
 
 }  // namespace prueba
