@@ -1,5 +1,6 @@
 #include "proceso.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -139,16 +140,20 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
 Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
                            const OpcionesEjecucion& opciones) {
   const fs::path archivoEntrada = carpeta / ".entrada-prueba";
-  const fs::path archivoSalida = carpeta / ".salida-prueba";
   EscribirArchivo(archivoEntrada, entrada);
+  // Output comes back through a pipe, which a file-size limit does not
+  // touch, and the parent drains it before reaping the child.
+  int tubo[2];
+  if (pipe(tubo) != 0) throw std::runtime_error("pipe failed");
   pid_t hijo = fork();
   if (hijo < 0) throw std::runtime_error("fork failed");
   if (hijo == 0) {
     int in = open(archivoEntrada.c_str(), O_RDONLY);
-    int out = open(archivoSalida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+    if (in < 0 || dup2(in, 0) < 0 || dup2(tubo[1], 1) < 0 ||
         chdir(carpeta.c_str()) != 0)
       _exit(127);
+    close(tubo[0]);
+    close(tubo[1]);
     if (opciones.limiteArchivo > 0) {
       // Ignored, SIGXFSZ would kill the program; with it ignored the write
       // fails with EFBIG, which is the disk-full case the program must face.
@@ -160,13 +165,22 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
     execl(QUENVARO_EXE, QUENVARO_EXE, static_cast<char*>(nullptr));
     _exit(127);
   }
+  close(tubo[1]);
+  Ejecucion resultado;
+  char bloque[65536];
+  ssize_t leidos;
+  while ((leidos = read(tubo[0], bloque, sizeof bloque)) != 0) {
+    if (leidos < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    resultado.salida.append(bloque, static_cast<std::size_t>(leidos));
+  }
+  close(tubo[0]);
   int estado = 0;
   waitpid(hijo, &estado, 0);
-  Ejecucion resultado;
-  resultado.salida = LeerArchivo(archivoSalida);
   resultado.estado = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
   fs::remove(archivoEntrada);
-  fs::remove(archivoSalida);
   return resultado;
 }
 

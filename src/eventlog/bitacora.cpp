@@ -1,7 +1,10 @@
 #include "eventlog/bitacora.h"
 
 #include <cstdio>
+#include <cstdint>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -33,14 +36,34 @@ void FunTomarMarcaTiempo(char* marca) {
 void FunEscribirBitacora(const char* linea) {
   std::FILE* archivo = std::fopen(kArchivoBitacora, "a");
   if (archivo == nullptr) return;
-  std::fprintf(archivo, "%s\n", linea);
-  std::fclose(archivo);
+  // Where this record starts, so that a write cut short (a full disk, a
+  // file-size limit) can be taken back: a half record would otherwise glue
+  // itself to the next one written once space is back.
+  long inicio = -1;
+  if (std::fseek(archivo, 0, SEEK_END) == 0) inicio = std::ftell(archivo);
+  bool correcto = std::fprintf(archivo, "%s\n", linea) >= 0;
+  if (std::fclose(archivo) != 0) correcto = false;
+  if (!correcto && inicio >= 0) {
+    std::error_code ignorado;
+    std::filesystem::resize_file(kArchivoBitacora,
+                                 static_cast<std::uintmax_t>(inicio), ignorado);
+  }
 }
 
 /* -------------------------------------------------------------- display */
 
 void FunConsultarBitacora() {
   std::FILE* archivo = std::fopen(kArchivoBitacora, "r");
+  // Some systems open a folder for reading and only fail at the first read;
+  // a log that yields not even that is as good as missing.
+  std::size_t leidos = 0;
+  if (archivo != nullptr) {
+    leidos = std::fread(bloqueCopia, 1, sizeof bloqueCopia, archivo);
+    if (leidos == 0 && std::ferror(archivo)) {
+      std::fclose(archivo);
+      archivo = nullptr;
+    }
+  }
   if (archivo == nullptr) {
     std::fputs("\n--> [ALERTA DISCO] El archivo bitacora.txt no existe.\n\n",
                stdout);
@@ -51,9 +74,10 @@ void FunConsultarBitacora() {
   std::fputs("   CONTENIDO PERSISTENTE DE BITACORA.TXT (HISTORIAL DE EVENTOS)   \n",
              stdout);
   std::fputs(kRegla, stdout);
-  std::size_t leidos;
-  while ((leidos = std::fread(bloqueCopia, 1, sizeof bloqueCopia, archivo)) > 0)
+  while (leidos > 0) {
     std::fwrite(bloqueCopia, 1, leidos, stdout);
+    leidos = std::fread(bloqueCopia, 1, sizeof bloqueCopia, archivo);
+  }
   std::fputs(kRegla, stdout);
   std::fclose(archivo);
 }
