@@ -2,25 +2,29 @@
 // its log compared byte for byte (timestamps matched by shape only).
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "dia.h"
 #include "proceso.h"
 #include "textos.h"
 
 namespace prueba {
 namespace {
 
-class Dialogo : public ::testing::Test {
- protected:
-  // Runs one day and checks it ended with status 0.
-  std::string Correr(const std::string& entrada) {
-    Ejecucion e = EjecutarQuenvaro(carpeta_.ruta(), entrada);
-    EXPECT_EQ(e.estado, 0);
-    return e.salida;
-  }
-  std::string Bitacora() { return SinMarcas(LeerArchivo(carpeta_ / "bitacora.txt")); }
-  bool ExisteBitacora() { return fs::exists(carpeta_ / "bitacora.txt"); }
+class Dialogo : public DiaEnCarpeta {};
 
-  CarpetaTemporal carpeta_;
-};
+// Each line answered with `mensaje` and the menu again, then a close.
+void CadaLineaRecibe(const std::vector<std::string>& lineas,
+                     const std::string& mensaje, std::string* entrada,
+                     std::string* esperado) {
+  for (const std::string& linea : lineas) {
+    *entrada += linea;
+    *esperado += kMenu + mensaje;
+  }
+  *entrada += "4\n";
+  *esperado += kMenu + kCierre;
+}
 
 TEST_F(Dialogo, FirstStartRegistersSessionOneWithTurnOne) {
   EXPECT_EQ(Correr("1\nAna\n4\n"),
@@ -64,25 +68,19 @@ TEST_F(Dialogo, ChoiceIsParsedLikeScanfDecimal) {
 }
 
 TEST_F(Dialogo, InputWithoutANumberIsInvalidAndChangesNothing) {
-  const char* lineas[] = {"\n", "   \n", "abc\n", "+\n", "-\n", "+-1\n", "\x01" "1\n"};
   std::string entrada, esperado;
-  for (const char* linea : lineas) {
-    entrada += linea;
-    esperado += kMenu + kInvalida;
-  }
-  EXPECT_EQ(Correr(entrada + "4\n"), ComoTexto(esperado + kMenu + kCierre));
+  CadaLineaRecibe({"\n", "   \n", "abc\n", "+\n", "-\n", "+-1\n", "\x01" "1\n"},
+                  kInvalida, &entrada, &esperado);
+  EXPECT_EQ(Correr(entrada), ComoTexto(esperado));
   EXPECT_EQ(Bitacora(), ComoTexto(Cierre(0, 0)));
 }
 
 TEST_F(Dialogo, NumbersOutsideOneToFourAreNotRecognised) {
-  const char* lineas[] = {"0\n", "5\n", "-1\n", "2147483648\n", "4294967297\n",
-                          "-4294967292\n", "99999999999999999999999999\n"};
   std::string entrada, esperado;
-  for (const char* linea : lineas) {
-    entrada += linea;
-    esperado += kMenu + kNoReconocido;
-  }
-  EXPECT_EQ(Correr(entrada + "4\n"), ComoTexto(esperado + kMenu + kCierre));
+  CadaLineaRecibe({"0\n", "5\n", "-1\n", "2147483648\n", "4294967297\n",
+                   "-4294967292\n", "99999999999999999999999999\n"},
+                  kNoReconocido, &entrada, &esperado);
+  EXPECT_EQ(Correr(entrada), ComoTexto(esperado));
   EXPECT_EQ(Bitacora(), ComoTexto(Cierre(0, 0)));
 }
 
@@ -155,7 +153,7 @@ TEST_F(Dialogo, NameOf98EndingInCrLfLeavesTheLineFeedBehind) {
 
 TEST_F(Dialogo, DisplayOfAMissingLogAlertsAndCreatesNothing) {
   EXPECT_EQ(Correr("3\n"), ComoTexto(kMenu + kSinBitacora + kMenu + kFinEntrada));
-  EXPECT_FALSE(ExisteBitacora());
+  EXPECT_FALSE(fs::exists(carpeta_ / "bitacora.txt"));
 }
 
 TEST_F(Dialogo, DisplayOfAnEmptyLogShowsAnEmptyFrame) {

@@ -4,27 +4,14 @@
 // that could be kept may be lost.
 #include <gtest/gtest.h>
 
+#include "dia.h"
 #include "proceso.h"
 #include "textos.h"
 
 namespace prueba {
 namespace {
 
-class FallosDisco : public ::testing::Test {
- protected:
-  std::string Correr(const std::string& entrada, long limite = 0) {
-    OpcionesEjecucion opciones;
-    opciones.limiteArchivo = limite;
-    Ejecucion e = EjecutarQuenvaro(carpeta_.ruta(), entrada, opciones);
-    EXPECT_EQ(e.estado, 0);
-    return e.salida;
-  }
-  std::string Bitacora() { return SinMarcas(LeerArchivo(carpeta_ / "bitacora.txt")); }
-  std::string Cola() { return LeerArchivo(carpeta_ / "cola_respaldo.txt"); }
-  bool QuedaTemporal() { return fs::exists(carpeta_ / "cola_respaldo.txt.tmp"); }
-
-  CarpetaTemporal carpeta_;
-};
+class FallosDisco : public DiaEnCarpeta {};
 
 TEST_F(FallosDisco, LogThatIsAFolderLosesRecordsSilentlyAndAlertsOnDisplay) {
   fs::create_directory(carpeta_ / "bitacora.txt");

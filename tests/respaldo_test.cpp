@@ -17,6 +17,7 @@
 #include <thread>
 #endif
 
+#include "dia.h"
 #include "proceso.h"
 #include "registry/registro.h"
 #include "textos.h"
@@ -165,18 +166,7 @@ TEST_F(Respaldo, RewriteThatCannotBeDoneKeepsThePreviousBackup) {
 
 /* ------------------------------------------------- the built program */
 
-class Reinicio : public ::testing::Test {
- protected:
-  std::string Correr(const std::string& entrada) {
-    Ejecucion e = EjecutarQuenvaro(carpeta_.ruta(), entrada);
-    EXPECT_EQ(e.estado, 0);
-    return e.salida;
-  }
-  std::string Cola() { return LeerArchivo(carpeta_ / "cola_respaldo.txt"); }
-  std::string Bitacora() { return SinMarcas(LeerArchivo(carpeta_ / "bitacora.txt")); }
-
-  CarpetaTemporal carpeta_;
-};
+class Reinicio : public DiaEnCarpeta {};
 
 TEST_F(Reinicio, WaitingTurnsComeBackAndNumberingContinues) {
   Correr("1\nA\n1\nB\n1\nC\n1\nD\n2\n2\n4\n");
@@ -229,7 +219,7 @@ TEST_F(Reinicio, StaleTemporaryFromAKilledRunIsIgnored) {
   EXPECT_EQ(Bitacora(), ComoTexto(Cierre(6, 6)));
   Correr("1\nA\n4\n");
   EXPECT_EQ(Cola(), ComoTexto("6|Caja\n" + LineaRespaldo(7)));
-  EXPECT_FALSE(fs::exists(carpeta_ / "cola_respaldo.txt.tmp"));
+  EXPECT_FALSE(QuedaTemporal());
 }
 
 #ifndef _WIN32
@@ -237,15 +227,12 @@ TEST_F(Reinicio, RewriteCutShortByAFileSizeLimitKeepsThePreviousBackup) {
   std::string grande;
   for (int turno = 1; turno <= 2000; ++turno) grande += LineaRespaldo(turno);
   EscribirArchivo(carpeta_ / "cola_respaldo.txt", grande);
-  OpcionesEjecucion opciones;
-  opciones.limiteArchivo = 16 * 1024;
-  Ejecucion e = EjecutarQuenvaro(carpeta_.ruta(), "1\nA\n2\n4\n", opciones);
-  EXPECT_EQ(e.estado, 0);
   // The dialogue is unchanged: the backup's failure is silent.
-  EXPECT_EQ(e.salida, kMenu + kPideNombre + Registrado(2001, 2001) + kMenu +
-                          Atendido(1) + kMenu + kCierre);
+  EXPECT_EQ(Correr("1\nA\n2\n4\n", 16 * 1024),
+            kMenu + kPideNombre + Registrado(2001, 2001) + kMenu + Atendido(1) +
+                kMenu + kCierre);
   EXPECT_TRUE(Cola() == grande);
-  EXPECT_FALSE(fs::exists(carpeta_ / "cola_respaldo.txt.tmp"));
+  EXPECT_FALSE(QuedaTemporal());
   // The next run starts from that backup; once space is back, its first
   // change brings the file up to date.
   Correr("2\n4\n");
