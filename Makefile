@@ -1,10 +1,19 @@
 # Quick start: `make run` builds and starts the program in this folder;
-# `make test` builds and runs the whole suite.
+# `make test` builds and runs the whole suite; `make test-sanitize` runs it
+# under the sanitizers in a build folder of its own.
 BUILD := $(CURDIR)/build
+SANITIZE_BUILD := $(CURDIR)/build-sanitize
 MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
 
-.PHONY: all build run test clean
+# Every sanitizer report, leaks included, ends the process with a non-zero
+# status. The end-to-end tests run the sanitized program as a child, which
+# inherits these, and fail on any status but 0.
+SANITIZER_ENV := \
+  ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:strict_string_checks=1 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+.PHONY: all build run test test-sanitize clean
 
 all: build
 
@@ -22,5 +31,15 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+$(SANITIZE_BUILD)/CMakeCache.txt:
+	@cmake -S $(CURDIR) -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug \
+	  -DQUENVARO_SANITIZE=ON >&2
+
+# The build runs the test binaries too (test discovery), so it gets the
+# same options as the suite.
+test-sanitize: $(SANITIZE_BUILD)/CMakeCache.txt
+	@$(SANITIZER_ENV) cmake --build $(SANITIZE_BUILD) -j $(JOBS) >&2
+	@cd $(SANITIZE_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)
