@@ -1,6 +1,7 @@
 # Quick start: `make run` builds and starts the program in this folder;
 # `make test` builds and runs the whole suite; `make test-sanitize` runs it
-# under the sanitizers in a build folder of its own.
+# under the sanitizers in a build folder of its own, `make test-valgrind`
+# whole days of the program under valgrind.
 BUILD := $(CURDIR)/build
 SANITIZE_BUILD := $(CURDIR)/build-sanitize
 MAKEFLAGS += --no-print-directory
@@ -13,7 +14,7 @@ SANITIZER_ENV := \
   ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:strict_string_checks=1 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all build run test test-sanitize clean
+.PHONY: all build run test test-sanitize test-valgrind clean
 
 all: build
 
@@ -40,6 +41,10 @@ $(SANITIZE_BUILD)/CMakeCache.txt:
 test-sanitize: $(SANITIZE_BUILD)/CMakeCache.txt
 	@$(SANITIZER_ENV) cmake --build $(SANITIZE_BUILD) -j $(JOBS) >&2
 	@cd $(SANITIZE_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+# The release program, the one `make run` starts.
+test-valgrind: build
+	@$(CURDIR)/tests/valgrind_dia.sh $(BUILD)/quenvaro
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)
