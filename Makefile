@@ -1,11 +1,15 @@
 # Quick start: `make run` builds and starts the program in this folder;
 # `make test` builds and runs the whole suite; `make test-sanitize` runs it
 # under the sanitizers in a build folder of its own, `make test-valgrind`
-# whole days of the program under valgrind.
+# whole days of the program under valgrind, and `make fuzz` the fuzz
+# targets in another build folder.
 BUILD := $(CURDIR)/build
 SANITIZE_BUILD := $(CURDIR)/build-sanitize
+FUZZ_BUILD := $(CURDIR)/build-fuzz
 MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
+FUZZ_SECONDS ?= 30
+FUZZ_TARGETS ?= interpretar_entero recuperar_cola
 
 # Every sanitizer report, leaks included, ends the process with a non-zero
 # status. The end-to-end tests run the sanitized program as a child, which
@@ -14,7 +18,7 @@ SANITIZER_ENV := \
   ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:strict_string_checks=1 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all build run test test-sanitize test-valgrind clean
+.PHONY: all build run test test-sanitize test-valgrind fuzz clean
 
 all: build
 
@@ -46,5 +50,24 @@ test-sanitize: $(SANITIZE_BUILD)/CMakeCache.txt
 test-valgrind: build
 	@$(CURDIR)/tests/valgrind_dia.sh $(BUILD)/quenvaro
 
+$(FUZZ_BUILD)/CMakeCache.txt:
+	@cmake -S $(CURDIR) -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DQUENVARO_FUZZ=ON -DQUENVARO_TESTS=OFF >&2
+
+# Each target runs FUZZ_SECONDS on a fresh copy of its committed seeds, so
+# the inputs it adds stay in the build folder; a crash input is saved
+# there as crash-* and fails the run.
+fuzz: $(FUZZ_BUILD)/CMakeCache.txt
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) >&2
+	@for t in $(FUZZ_TARGETS); do \
+	  rm -rf $(FUZZ_BUILD)/corpus/$$t && mkdir -p $(FUZZ_BUILD)/corpus/$$t \
+	    $(FUZZ_BUILD)/hallazgos && \
+	  cp $(CURDIR)/fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus/$$t/ && \
+	  echo "fuzz_$$t: $(FUZZ_SECONDS) s" && \
+	  $(SANITIZER_ENV) $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
+	    -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/hallazgos/$$t- \
+	    $(FUZZ_BUILD)/corpus/$$t || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
