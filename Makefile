@@ -41,10 +41,13 @@ $(SANITIZE_BUILD)/CMakeCache.txt:
 	  -DQUENVARO_SANITIZE=ON >&2
 
 # The build runs the test binaries too (test discovery), so it gets the
-# same options as the suite.
+# same options as the suite. A process ended by a report skips its
+# destructors, so the tests' scratch folders go under the build folder.
 test-sanitize: $(SANITIZE_BUILD)/CMakeCache.txt
 	@$(SANITIZER_ENV) cmake --build $(SANITIZE_BUILD) -j $(JOBS) >&2
-	@cd $(SANITIZE_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+	@mkdir -p $(SANITIZE_BUILD)/tmp
+	@cd $(SANITIZE_BUILD) && TMPDIR=$(SANITIZE_BUILD)/tmp $(SANITIZER_ENV) \
+	  ctest --output-on-failure -j $(JOBS)
 
 # The release program, the one `make run` starts.
 test-valgrind: build
@@ -56,15 +59,16 @@ $(FUZZ_BUILD)/CMakeCache.txt:
 
 # Each target runs FUZZ_SECONDS on a fresh copy of its committed seeds, so
 # the inputs it adds stay in the build folder; a crash input is saved
-# there as crash-* and fails the run.
+# there as crash-* and fails the run. A crashed target leaves its private
+# working folder behind, so those go under the build folder too.
 fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) >&2
 	@for t in $(FUZZ_TARGETS); do \
 	  rm -rf $(FUZZ_BUILD)/corpus/$$t && mkdir -p $(FUZZ_BUILD)/corpus/$$t \
-	    $(FUZZ_BUILD)/hallazgos && \
+	    $(FUZZ_BUILD)/hallazgos $(FUZZ_BUILD)/tmp && \
 	  cp $(CURDIR)/fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus/$$t/ && \
 	  echo "fuzz_$$t: $(FUZZ_SECONDS) s" && \
-	  $(SANITIZER_ENV) $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
+	  TMPDIR=$(FUZZ_BUILD)/tmp $(SANITIZER_ENV) $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
 	    -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/hallazgos/$$t- \
 	    $(FUZZ_BUILD)/corpus/$$t || exit 1; \
 	done
