@@ -1,12 +1,27 @@
 # Quick start: `make run` builds and starts the program in this folder;
-# `make test` builds and runs the whole suite.
+# `make test` builds and runs the whole suite; `make test-sanitize` runs it
+# under the sanitizers in a build folder of its own, `make test-valgrind`
+# whole days of the program under valgrind, and `make fuzz` the fuzz
+# targets in another build folder; `make test-windows` cross-builds
+# quenvaro.exe and runs the suite under wine.
 BUILD := $(CURDIR)/build
+SANITIZE_BUILD := $(CURDIR)/build-sanitize
+FUZZ_BUILD := $(CURDIR)/build-fuzz
+WINDOWS := $(CURDIR)/build-windows
 MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
+FUZZ_SECONDS ?= 30
+FUZZ_TARGETS ?= interpretar_entero recuperar_cola
 
-WINDOWS := $(CURDIR)/build-windows
+# Every sanitizer report, leaks included, ends the process with a non-zero
+# status. The end-to-end tests run the sanitized program as a child, which
+# inherits these, and fail on any status but 0.
+SANITIZER_ENV := \
+  ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:strict_string_checks=1 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all build run test clean build-windows test-windows package-windows
+.PHONY: all build run test test-sanitize test-valgrind fuzz clean \
+        build-windows test-windows package-windows
 
 all: build
 
@@ -38,5 +53,43 @@ test-windows: build-windows
 package-windows: build-windows
 	@cd $(WINDOWS) && cpack -G ZIP
 
+
+$(SANITIZE_BUILD)/CMakeCache.txt:
+	@cmake -S $(CURDIR) -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug \
+	  -DQUENVARO_SANITIZE=ON >&2
+
+# The build runs the test binaries too (test discovery), so it gets the
+# same options as the suite. A process ended by a report skips its
+# destructors, so the tests' scratch folders go under the build folder.
+test-sanitize: $(SANITIZE_BUILD)/CMakeCache.txt
+	@$(SANITIZER_ENV) cmake --build $(SANITIZE_BUILD) -j $(JOBS) >&2
+	@mkdir -p $(SANITIZE_BUILD)/tmp
+	@cd $(SANITIZE_BUILD) && TMPDIR=$(SANITIZE_BUILD)/tmp $(SANITIZER_ENV) \
+	  ctest --output-on-failure -j $(JOBS)
+
+# The release program, the one `make run` starts.
+test-valgrind: build
+	@$(CURDIR)/tests/valgrind_dia.sh $(BUILD)/quenvaro
+
+$(FUZZ_BUILD)/CMakeCache.txt:
+	@cmake -S $(CURDIR) -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DQUENVARO_FUZZ=ON -DQUENVARO_TESTS=OFF >&2
+
+# Each target runs FUZZ_SECONDS on a fresh copy of its committed seeds, so
+# the inputs it adds stay in the build folder; a crash input is saved
+# there as crash-* and fails the run. A crashed target leaves its private
+# working folder behind, so those go under the build folder too.
+fuzz: $(FUZZ_BUILD)/CMakeCache.txt
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) >&2
+	@for t in $(FUZZ_TARGETS); do \
+	  rm -rf $(FUZZ_BUILD)/corpus/$$t && mkdir -p $(FUZZ_BUILD)/corpus/$$t \
+	    $(FUZZ_BUILD)/hallazgos $(FUZZ_BUILD)/tmp && \
+	  cp $(CURDIR)/fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus/$$t/ && \
+	  echo "fuzz_$$t: $(FUZZ_SECONDS) s" && \
+	  TMPDIR=$(FUZZ_BUILD)/tmp $(SANITIZER_ENV) $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
+	    -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/hallazgos/$$t- \
+	    $(FUZZ_BUILD)/corpus/$$t || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD) $(WINDOWS)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS)
