@@ -4,7 +4,7 @@ BUILD := $(CURDIR)/build
 MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
 
-.PHONY: all build run test clean
+.PHONY: all build run test bench clean
 
 all: build
 
@@ -21,6 +21,11 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Builds its own release binary in build-bench/ and a plain C yardstick,
+# and prints a table of timings; see bench/README.md.
+bench:
+	@python3 bench/bench.py
 
 clean:
 	rm -rf $(BUILD)
