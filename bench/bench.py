@@ -39,6 +39,9 @@ ESPERAS = (10, 1000, 100000)
 CORRIDAS_DIA = 3
 CORRIDAS = 5
 CORRIDAS_CORTAS = 11
+# Quenvaro and referencia are within a few per cent here; more runs keep
+# the medians from trading places on the machine's noise.
+CORRIDAS_RESTAURACION = 9
 
 
 def avisar(texto):
@@ -158,6 +161,23 @@ def medir(orden, carpeta, entrada, corridas, preparar=None):
     return statistics.median(tiempos), statistics.median(memorias)
 
 
+def medir_juntos(casos, corridas):
+    """Like medir for several (orden, carpeta, entrada, preparar) cases, run
+    in turn within each round, so a slow spell of the machine (or of its
+    disk) lands on all of them rather than on one."""
+    tiempos = [[] for _ in casos]
+    memorias = [[] for _ in casos]
+    for _ in range(corridas):
+        for i, (orden, carpeta, entrada, preparar) in enumerate(casos):
+            if preparar:
+                preparar()
+            t, m = una_corrida(orden, carpeta, entrada)
+            tiempos[i].append(t)
+            memorias[i].append(m)
+    return [(statistics.median(t), statistics.median(m))
+            for t, m in zip(tiempos, memorias)]
+
+
 def medir_sin_salida(orden, corridas):
     """For the limits that write nothing worth draining (wc -l)."""
     tiempos, memorias = [], []
@@ -248,8 +268,9 @@ def main():
         entrada = os.path.join(temporal, "dia.txt")
         escribir(entrada, entrada_dia(REGISTROS_DIA))
         dq, dr = carpeta("dia-q"), carpeta("dia-r")
-        tq, mq = medir([quenvaro], dq, entrada, CORRIDAS_DIA, lambda: vaciar(dq))
-        tr, mr = medir([referencia], dr, entrada, CORRIDAS_DIA, lambda: vaciar(dr))
+        (tq, mq), (tr, mr) = medir_juntos(
+            [([quenvaro], dq, entrada, lambda: vaciar(dq)),
+             ([referencia], dr, entrada, lambda: vaciar(dr))], CORRIDAS_DIA)
         # Same file work: the same log records and the same final backup.
         for nombre in ("bitacora.txt", "cola_respaldo.txt"):
             with open(os.path.join(dq, nombre)) as a, open(os.path.join(dr, nombre)) as b:
@@ -288,10 +309,10 @@ def main():
             # Option 4 appends its summary; cut the log back to its size.
             return lambda: os.truncate(ruta, tam_log)
 
-        tq, mq = medir([quenvaro], bq, ver, CORRIDAS, recortar(log))
-        tr, mr = medir([referencia], br, ver, CORRIDAS,
-                       recortar(os.path.join(br, "bitacora.txt")))
-        tc, mc = medir(["cat", log], bq, None, CORRIDAS)
+        (tq, mq), (tr, mr), (tc, mc) = medir_juntos(
+            [([quenvaro], bq, ver, recortar(log)),
+             ([referencia], br, ver, recortar(os.path.join(br, "bitacora.txt"))),
+             (["cat", log], bq, None, None)], CORRIDAS)
         carga = "display of a 200 MB log"
         fila(carga, "quenvaro", tq, mq, "%.2fx cat, referencia / quenvaro = %.1f"
              % (tq / tc, tr / tq))
@@ -330,8 +351,9 @@ def main():
                     os.remove(ruta)
             return quitar
 
-        tq, mq = medir([quenvaro], rq, cerrar, CORRIDAS, sin_bitacora(rq))
-        tr, mr = medir([referencia], rr, cerrar, CORRIDAS, sin_bitacora(rr))
+        (tq, mq), (tr, mr) = medir_juntos(
+            [([quenvaro], rq, cerrar, sin_bitacora(rq)),
+             ([referencia], rr, cerrar, sin_bitacora(rr))], CORRIDAS_RESTAURACION)
         tw, mw = medir_sin_salida(["wc", "-l", os.path.join(rq, "cola_respaldo.txt")],
                                   CORRIDAS)
         carga = "restore of 1,000,000 turns"
@@ -356,15 +378,19 @@ def main():
             escribir(original, respaldo(n))
             corridas = CORRIDAS_CORTAS if n <= 1000 else CORRIDAS
             carga = "registration, %s waiting" % format(n, ",")
-            for quien, programa in (("quenvaro", quenvaro), ("referencia", referencia)):
+            casos, quienes = [], ("quenvaro", "referencia")
+            for quien, programa in zip(quienes, (quenvaro, referencia)):
                 c = carpeta("reg-%d-%s" % (n, quien))
 
                 def preparar(c=c):
                     vaciar(c)
                     shutil.copy(original, os.path.join(c, "cola_respaldo.txt"))
 
-                tsolo, msolo = medir([programa], c, cerrar, corridas, preparar)
-                tuno, muno = medir([programa], c, uno, corridas, preparar)
+                casos.append(([programa], c, cerrar, preparar))
+                casos.append(([programa], c, uno, preparar))
+            medidas = medir_juntos(casos, corridas)
+            for i, quien in enumerate(quienes):
+                (tsolo, msolo), (tuno, muno) = medidas[2 * i], medidas[2 * i + 1]
                 fila(carga, quien + " restore only", tsolo, msolo)
                 fila(carga, quien + " restore + reg.", tuno, muno,
                      "registration alone ~ %.2f ms" % ((tuno - tsolo) * 1000))
@@ -395,10 +421,11 @@ def main():
             print("system calls per command: strace not found "
                   "(apt-get install strace to count them)")
         print()
-        print("load average at start %s, at end %s; runs: busy day %d, others %d"
-              " (%d for the small registrations); figures are medians"
-              % (" ".join(carga_inicial), " ".join(carga_final), CORRIDAS_DIA,
-                 CORRIDAS, CORRIDAS_CORTAS))
+        print("load average at start %s, at end %s; figures are medians of"
+              " %d runs (busy day %d, restore %d, registrations with up to"
+              " 1,000 waiting %d)"
+              % (" ".join(carga_inicial), " ".join(carga_final), CORRIDAS,
+                 CORRIDAS_DIA, CORRIDAS_RESTAURACION, CORRIDAS_CORTAS))
     finally:
         shutil.rmtree(temporal, ignore_errors=True)
 
