@@ -79,13 +79,13 @@ def escribir(ruta, texto):
 
 def entrada_dia(registros):
     """Each odd registration is followed by two dispatches, then a close."""
-    partes = []
+    trozos = []
     for i in range(1, registros + 1):
-        partes.append("1\nNombre\n")
+        trozos.append("1\nNombre\n")
         if i % 2 == 1:
-            partes.append("2\n2\n")
-    partes.append("4\n")
-    return "".join(partes)
+            trozos.append("2\n2\n")
+    trozos.append("4\n")
+    return "".join(trozos)
 
 
 def respaldo(turnos):
