@@ -20,7 +20,7 @@ SANITIZER_ENV := \
   ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:strict_string_checks=1 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all build run test test-sanitize test-valgrind fuzz clean \
+.PHONY: all build run test test-sanitize test-valgrind fuzz bench clean \
         build-windows test-windows package-windows
 
 all: build
@@ -52,7 +52,6 @@ test-windows: build-windows
 
 package-windows: build-windows
 	@cd $(WINDOWS) && cpack -G ZIP
-
 
 $(SANITIZE_BUILD)/CMakeCache.txt:
 	@cmake -S $(CURDIR) -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug \
@@ -90,6 +89,11 @@ fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 	    -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/hallazgos/$$t- \
 	    $(FUZZ_BUILD)/corpus/$$t || exit 1; \
 	done
+
+# Builds its own release binary in build-bench/ and a plain C yardstick,
+# and prints a table of timings; see bench/README.md.
+bench:
+	@python3 bench/bench.py
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS)

@@ -109,6 +109,33 @@ TEST_F(Registro, RecordTextsAreCutAt99ButTheLogShowsTheNameAsPassed) {
   EXPECT_EQ(linea.substr(0, 13), "REG_SESSION  ");
 }
 
+TEST_F(Registro, RecordTextsKeepEveryLengthUpTo99AndEndWhereTheirTextEnds) {
+  for (std::size_t largo : {0u, 1u, 25u, 98u, 99u, 100u, 101u, 255u}) {
+    std::string texto(largo, 'q');
+    NodoTurno* turno = FunCrearTurno(7, texto.c_str());
+    ASSERT_NE(turno, nullptr);
+    EXPECT_EQ(std::string(turno->descripcion), texto.substr(0, 99)) << largo;
+    EXPECT_EQ(turno->numeroTurno, 7);
+    EXPECT_EQ(turno->siguiente, nullptr);
+    delete turno;
+  }
+  // Records are not cleared when allocated: a short text put where a long
+  // one lay (the allocator hands the freed block straight back) must still
+  // end at its own terminator.
+  std::string largo(99, 'L');
+  delete FunCrearTurno(1, largo.c_str());
+  NodoTurno* corto = FunCrearTurno(2, "ab");
+  ASSERT_NE(corto, nullptr);
+  EXPECT_EQ(std::string(corto->descripcion), "ab");
+  delete corto;
+
+  Salida([&] { FunIniciarSesion(largo.c_str()); });
+  FunLiberarMemoria();
+  Salida([] { FunIniciarSesion("Ana"); });
+  EXPECT_EQ(std::string(inicioSesiones->nombre), "Ana");
+  EXPECT_EQ(inicioSesiones->siguiente, nullptr);
+}
+
 TEST_F(Registro, CounterAtItsCeilingRefusesRegistrationAndChangesNothing) {
   for (int* contador : {&funContadorSesionesDia, &funContadorTurnosDia}) {
     FunReiniciarRegistro();

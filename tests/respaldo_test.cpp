@@ -146,6 +146,27 @@ TEST_F(Respaldo, RewriteHoldsTheQueueFrontFirstAndLeavesNoTemporary) {
   EXPECT_EQ(LeerArchivo("cola_respaldo.txt"), "");
 }
 
+TEST_F(Respaldo, RewriteSpanningSeveralBuffersAndAShorterOneAfterAreExact) {
+  // Some 165 KB with lines of every length: the rewrite leaves in several
+  // full buffers and a partial one, and none may lose or repeat a byte.
+  std::string esperado;
+  for (int n = 1; n <= 3000; ++n) {
+    std::string texto(1 + n % 99, static_cast<char>('a' + n % 26));
+    FunAnexarTurno(FunCrearTurno(n, texto.c_str()));
+    esperado += std::to_string(n) + "|" + texto + "\n";
+  }
+  FunSincronizarColaDisco();
+  std::string escrito = LeerArchivo("cola_respaldo.txt");
+  EXPECT_EQ(escrito.size(), ComoTexto(esperado).size());
+  EXPECT_TRUE(escrito == ComoTexto(esperado));
+
+  // Nothing of the long queue may linger in what the next rewrite leaves.
+  FunLiberarMemoria();
+  FunEncolarTurno("Caja");
+  FunSincronizarColaDisco();
+  EXPECT_EQ(LeerArchivo("cola_respaldo.txt"), ComoTexto("1|Caja\n"));
+}
+
 TEST_F(Respaldo, RewriteThatCannotBeDoneKeepsThePreviousBackup) {
   EscribirArchivo("cola_respaldo.txt", "4|a\n");
   FunEncolarTurno("nuevo");

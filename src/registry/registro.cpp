@@ -1,7 +1,9 @@
 #include "registry/registro.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "eventlog/bitacora.h"
@@ -28,14 +30,23 @@ Nodo* FunAsignarNodo() {
     return nullptr;
   }
   if (asignacionesAntesDeFallo > 0) --asignacionesAntesDeFallo;
-  return new (std::nothrow) Nodo();
+  // Not value-initialised: every caller sets each field at once, and a
+  // restore of a million turns would otherwise clear each record first.
+  return new (std::nothrow) Nodo;
 }
 
-// Copies at most 99 characters of `origen` and always terminates.
+// Copies at most 99 characters of `origen` and always terminates. A restore
+// copies one text per line; a library scan and block copy beat a loop that
+// tests the bound and the terminator at every character. memchr stops at
+// the first NUL, so it never reads past a shorter string.
 void FunCopiarTexto(char* destino, const char* origen) {
-  int i = 0;
-  for (; i < kTamTexto - 1 && origen[i] != '\0'; ++i) destino[i] = origen[i];
-  destino[i] = '\0';
+  const void* fin = std::memchr(origen, '\0', kTamTexto - 1);
+  std::size_t largo = fin != nullptr
+                          ? static_cast<std::size_t>(
+                                static_cast<const char*>(fin) - origen)
+                          : kTamTexto - 1;
+  std::memcpy(destino, origen, largo);
+  destino[largo] = '\0';
 }
 
 }  // namespace
