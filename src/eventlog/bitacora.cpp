@@ -45,15 +45,17 @@ void FunEscribirBitacora(const char* linea) {
   std::setvbuf(archivo, bufferRegistro, _IOFBF, sizeof bufferRegistro);
   // Where this record starts, so that a write cut short (a full disk, a
   // file-size limit) can be taken back: a half record would otherwise glue
-  // itself to the next one written once space is back.
-  long inicio = -1;
-  if (std::fseek(archivo, 0, SEEK_END) == 0) inicio = std::ftell(archivo);
+  // itself to the next one written once space is back. (The size is asked
+  // of the file system: an append stream's position before its first write
+  // is the start of the file on some systems.)
+  std::error_code sinTamano;
+  const std::uintmax_t inicio =
+      std::filesystem::file_size(kArchivoBitacora, sinTamano);
   bool correcto = std::fprintf(archivo, "%s\n", linea) >= 0;
   if (std::fclose(archivo) != 0) correcto = false;
-  if (!correcto && inicio >= 0) {
+  if (!correcto && !sinTamano) {
     std::error_code ignorado;
-    std::filesystem::resize_file(kArchivoBitacora,
-                                 static_cast<std::uintmax_t>(inicio), ignorado);
+    std::filesystem::resize_file(kArchivoBitacora, inicio, ignorado);
   }
 }
 
