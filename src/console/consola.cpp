@@ -47,10 +47,8 @@ void FunOpcionCerrarDia() {
   char marca[kTamMarcaTiempo];
   char registro[kTamRegistro];
   FunTomarMarcaTiempo(marca);
-  std::snprintf(registro, sizeof registro,
-                "SYS_SHUTDOWN -> [%s] RESUMEN JORNADA: %d Sesiones | %d "
-                "Turnos Emitidos",
-                marca, funContadorSesionesDia, funContadorTurnosDia);
+  FunComponerCierre(registro, marca, funContadorSesionesDia,
+                    funContadorTurnosDia);
   FunEscribirBitacora(registro);
   std::fputs(
       "\n--> [DISK] Resumen inyectado en bitacora.txt.\n"

@@ -12,6 +12,18 @@ const int kTamRegistro = 256;
 // holds kTamMarcaTiempo bytes. Leaves it empty if the clock cannot be read.
 void FunTomarMarcaTiempo(char* marca);
 
+/* --------------------------------------------------------------- records */
+
+// Each composes one record, cut at kTamRegistro - 1 characters, into
+// `registro` (kTamRegistro bytes); `marca` is a FunTomarMarcaTiempo stamp.
+void FunComponerRegSesion(char* registro, const char* marca, int idSesion,
+                          const char* nombre, int turno);
+void FunComponerFreeTurno(char* registro, const char* marca, int turno);
+void FunComponerCierre(char* registro, const char* marca, int sesiones,
+                       int turnos);
+
+/* ------------------------------------------------------------------ file */
+
 // Appends `linea` (no line end of its own) and a line end to bitacora.txt.
 // A log that cannot be opened loses the record in silence.
 void FunEscribirBitacora(const char* linea);

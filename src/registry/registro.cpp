@@ -122,9 +122,8 @@ void FunIniciarSesion(const char* nombre) {
   char marca[kTamMarcaTiempo];
   char registro[kTamRegistro];
   FunTomarMarcaTiempo(marca);
-  std::snprintf(registro, sizeof registro,
-                "REG_SESSION  -> [%s] ID_SESION: %d | USUARIO: %s | TURNO: #%d",
-                marca, funContadorSesionesDia, nombre, funContadorTurnosDia);
+  FunComponerRegSesion(registro, marca, funContadorSesionesDia, nombre,
+                       funContadorTurnosDia);
   FunEscribirBitacora(registro);
 
   std::printf("\n>> [OK] Malloc completado. Nodo asignado con ID: %d\n",
@@ -162,9 +161,7 @@ void FunDespacharTurno() {
   char marca[kTamMarcaTiempo];
   char registro[kTamRegistro];
   FunTomarMarcaTiempo(marca);
-  std::snprintf(registro, sizeof registro,
-                "FREE_TURNO   -> [%s] DESPACHADO: Turno #%d | STATUS: Atendido",
-                marca, turno->numeroTurno);
+  FunComponerFreeTurno(registro, marca, turno->numeroTurno);
   FunEscribirBitacora(registro);
 
   std::printf("\n>> Atendiendo Turno #%d. Nodo destruido con free(temp).\n\n",
