@@ -1,6 +1,7 @@
 #include "proceso.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -13,6 +14,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -136,6 +138,74 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
   fs::remove(archivoSalida);
   return resultado;
 }
+
+Interactiva::Interactiva(const fs::path& carpeta) {
+  SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
+  HANDLE lecturaHijo, escrituraHijo;
+  HANDLE entrada, salida;
+  if (!CreatePipe(&lecturaHijo, &entrada, &heredable, 0) ||
+      !CreatePipe(&salida, &escrituraHijo, &heredable, 0))
+    throw std::runtime_error("cannot make the child's pipes");
+  SetHandleInformation(entrada, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(salida, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW inicio{};
+  inicio.cb = sizeof inicio;
+  inicio.dwFlags = STARTF_USESTDHANDLES;
+  inicio.hStdInput = lecturaHijo;
+  inicio.hStdOutput = escrituraHijo;
+  inicio.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION proceso{};
+  std::wstring linea = L"\"" + RutaQuenvaro().wstring() + L"\"";
+  BOOL creado = CreateProcessW(nullptr, &linea[0], nullptr, nullptr, TRUE, 0,
+                               nullptr, carpeta.c_str(), &inicio, &proceso);
+  CloseHandle(lecturaHijo);
+  CloseHandle(escrituraHijo);
+  if (!creado) throw std::runtime_error("cannot start quenvaro.exe");
+  CloseHandle(proceso.hThread);
+  proceso_ = proceso.hProcess;
+  entrada_ = entrada;
+  salidaHijo_ = salida;
+}
+
+Interactiva::~Interactiva() { Terminar(); }
+
+void Interactiva::Matar() { TerminateProcess(proceso_, 9); }
+
+void Interactiva::Escribir(const std::string& texto) {
+  DWORD escritos = 0;
+  WriteFile(entrada_, texto.data(), static_cast<DWORD>(texto.size()), &escritos,
+            nullptr);
+}
+
+bool Interactiva::Leer() {
+  DWORD disponibles = 0;
+  if (!PeekNamedPipe(salidaHijo_, nullptr, 0, nullptr, &disponibles, nullptr))
+    return false;
+  if (disponibles == 0) {
+    Sleep(10);
+    return true;
+  }
+  char bloque[4096];
+  DWORD leidos = 0;
+  if (!ReadFile(salidaHijo_, bloque, sizeof bloque, &leidos, nullptr)) return false;
+  salida_.append(bloque, leidos);
+  return true;
+}
+
+int Interactiva::Terminar() {
+  if (proceso_ == nullptr) return estado_;
+  CloseHandle(entrada_);
+  while (Leer()) {
+  }
+  CloseHandle(salidaHijo_);
+  WaitForSingleObject(proceso_, INFINITE);
+  DWORD codigo = 0;
+  GetExitCodeProcess(proceso_, &codigo);
+  CloseHandle(proceso_);
+  proceso_ = nullptr;
+  estado_ = static_cast<int>(codigo);
+  return estado_;
+}
 #else
 Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
                            const OpcionesEjecucion& opciones) {
@@ -162,7 +232,12 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
                     static_cast<rlim_t>(opciones.limiteArchivo)};
       setrlimit(RLIMIT_FSIZE, &limite);
     }
-    execl(QUENVARO_EXE, QUENVARO_EXE, static_cast<char*>(nullptr));
+    if (!opciones.traza.empty())
+      execl("/usr/bin/strace", "strace", "-f", "-y", "-qq", "-e",
+            "trace=openat,write,fsync,fdatasync,rename,renameat,renameat2", "-o",
+            opciones.traza.c_str(), QUENVARO_EXE, static_cast<char*>(nullptr));
+    else
+      execl(QUENVARO_EXE, QUENVARO_EXE, static_cast<char*>(nullptr));
     _exit(127);
   }
   close(tubo[1]);
@@ -206,6 +281,71 @@ int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura) {
   *escritura = tubo[1];
   return hijo;
 }
+Interactiva::Interactiva(const fs::path& carpeta) {
+  int entrada[2], salida[2];
+  if (pipe(entrada) != 0 || pipe(salida) != 0) throw std::runtime_error("pipe failed");
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    if (dup2(entrada[0], 0) < 0 || dup2(salida[1], 1) < 0 ||
+        chdir(carpeta.c_str()) != 0)
+      _exit(127);
+    close(entrada[0]);
+    close(entrada[1]);
+    close(salida[0]);
+    close(salida[1]);
+    execl(QUENVARO_EXE, QUENVARO_EXE, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(entrada[0]);
+  close(salida[1]);
+  entrada_ = entrada[1];
+  salidaHijo_ = salida[0];
+  signal(SIGPIPE, SIG_IGN);
+}
+
+Interactiva::~Interactiva() { Terminar(); }
+
+void Interactiva::Matar() { kill(pid_, SIGKILL); }
+
+void Interactiva::Escribir(const std::string& texto) {
+  if (write(entrada_, texto.data(), texto.size()) < 0) {
+  }
+}
+
+bool Interactiva::Leer() {
+  pollfd espera{salidaHijo_, POLLIN, 0};
+  if (poll(&espera, 1, 100) <= 0) return true;
+  char bloque[4096];
+  ssize_t leidos = read(salidaHijo_, bloque, sizeof bloque);
+  if (leidos < 0) return errno == EINTR;
+  salida_.append(bloque, static_cast<std::size_t>(leidos));
+  return leidos > 0;
+}
+
+int Interactiva::Terminar() {
+  if (pid_ < 0) return estado_;
+  close(entrada_);
+  while (Leer()) {
+  }
+  close(salidaHijo_);
+  int estado = 0;
+  waitpid(pid_, &estado, 0);
+  pid_ = -1;
+  estado_ = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+  return estado_;
+}
 #endif
+
+const std::string& Interactiva::Esperar(const std::string& final) {
+  const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  auto termina = [&] {
+    return salida_.size() >= final.size() &&
+           salida_.compare(salida_.size() - final.size(), final.size(), final) == 0;
+  };
+  while (!termina() && std::chrono::steady_clock::now() < limite && Leer()) {
+  }
+  return salida_;
+}
 
 }  // namespace prueba

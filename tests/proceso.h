@@ -46,6 +46,9 @@ struct OpcionesEjecucion {
   // When positive, the largest file the program may write, in bytes
   // (writes beyond it fail with EFBIG instead of killing the program).
   long limiteArchivo = 0;
+  // When set (POSIX only), the program runs under strace, which writes the
+  // file calls, with the path behind every descriptor, to this file.
+  std::string traza;
 };
 
 // Runs the built program in `carpeta` with `entrada` as its standard input
@@ -59,6 +62,40 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
 // the pipe's writing end; the caller closes it and reaps the child.
 int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura);
 #endif
+
+// The built program run in a folder with pipes for its standard input and
+// output, so that a test can act between commands (hold a file, remove a
+// folder) and see what each command printed before typing the next.
+class Interactiva {
+ public:
+  explicit Interactiva(const fs::path& carpeta);
+  ~Interactiva();  // closes its input and reaps the program
+  Interactiva(const Interactiva&) = delete;
+  Interactiva& operator=(const Interactiva&) = delete;
+
+  void Escribir(const std::string& texto);
+  // Reads until everything printed so far ends with `final` (or 20 s have
+  // passed); returns everything printed so far.
+  const std::string& Esperar(const std::string& final);
+  // Closes standard input, reads the rest and returns the exit status.
+  int Terminar();
+  const std::string& salida() const { return salida_; }
+  void Matar();  // ends the program at once, as a power cut or kill -9 would
+
+ private:
+  bool Leer();  // waits a moment for output; false once it has ended
+  std::string salida_;
+  int estado_ = -1;
+#ifdef _WIN32
+  void* proceso_ = nullptr;
+  void* entrada_ = nullptr;
+  void* salidaHijo_ = nullptr;
+#else
+  int pid_ = -1;
+  int entrada_ = -1;
+  int salidaHijo_ = -1;
+#endif
+};
 
 // Replaces every bracketed "[YYYY-MM-DD HH:MM:SS]" timestamp with "[<FECHA>]",
 // so a record of any other shape still fails the comparison.

@@ -248,10 +248,9 @@ TEST_F(Reinicio, RewriteCutShortByAFileSizeLimitKeepsThePreviousBackup) {
   std::string grande;
   for (int turno = 1; turno <= 2000; ++turno) grande += LineaRespaldo(turno);
   EscribirArchivo(carpeta_ / "cola_respaldo.txt", grande);
-  // The dialogue is unchanged: the backup's failure is silent.
   EXPECT_EQ(Correr("1\nA\n2\n4\n", 16 * 1024),
-            kMenu + kPideNombre + Registrado(2001, 2001) + kMenu + Atendido(1) +
-                kMenu + kCierre);
+            kMenu + kPideNombre + Registrado(2001, 2001) + kAlertaRespaldo +
+                kMenu + Atendido(1) + kMenu + kCierre + kRespaldoSinActualizar);
   EXPECT_TRUE(Cola() == grande);
   EXPECT_FALSE(QuedaTemporal());
   // The next run starts from that backup; once space is back, its first

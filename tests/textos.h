@@ -36,6 +36,20 @@ const std::string kCabecera =
     "\n" + kRegla +
     "   CONTENIDO PERSISTENTE DE BITACORA.TXT (HISTORIAL DE EVENTOS)   \n" +
     kRegla;
+const std::string kYaAbierto =
+    "\n[MANEJADOR DE ERRORES] Error: Quenvaro ya esta abierto en esta carpeta.\n";
+const std::string kRespaldoIlegible =
+    "\n[MANEJADOR DE ERRORES] Error: No se pudo leer cola_respaldo.txt.\n";
+const std::string kAlertaRespaldo =
+    "\n--> [ALERTA DISCO] No se pudo actualizar cola_respaldo.txt; se reintentara.\n";
+const std::string kAlertaBitacora =
+    "\n--> [ALERTA DISCO] No se pudo escribir en bitacora.txt; se reintentara.\n";
+const std::string kRespaldoSinActualizar =
+    "\n--> [ALERTA DISCO] cola_respaldo.txt quedo sin actualizar.\n";
+inline std::string NoLlegaron(int registros) {
+  return "\n--> [ALERTA DISCO] " + std::to_string(registros) +
+         " registros no llegaron a bitacora.txt.\n";
+}
 // Printed when standard input ends before the day is closed.
 const std::string kFinEntrada = "\n";
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "eventlog/bitacora.h"
+#include "platform/archivos.h"
 #include "registry/registro.h"
 
 namespace {
@@ -19,6 +20,8 @@ const char kMenu[] =
     "3. Consultar Bitacora.txt\n"
     "4. Salir\n";
 const char kPrompt[] = "\nC:\\Quenvaro\\Estructuras> seleccione_opcion: ";
+// Held for the life of the process: one program per folder.
+const char kArchivoCerrojo[] = "quenvaro.lock";
 
 // Reads one line after making the pending prompt visible; stdout is fully
 // buffered when it is a pipe. False at end of input or on a read error.
@@ -58,6 +61,19 @@ void FunOpcionCerrarDia() {
 
 }  // namespace
 
+/* -------------------------------------------------------------- start-up */
+
+bool FunReservarCarpeta() {
+  if (FunTomarCerrojo(kArchivoCerrojo)) return true;
+  // A second window would keep a queue of its own and issue the same
+  // numbers again; it must not touch either file.
+  std::fputs(
+      "\n[MANEJADOR DE ERRORES] Error: Quenvaro ya esta abierto en esta "
+      "carpeta.\n",
+      stdout);
+  return false;
+}
+
 /* ------------------------------------------------------------ menu loop */
 
 void FunEjecutarMenu() {
@@ -86,15 +102,24 @@ void FunEjecutarMenu() {
           stdout);
       continue;
     }
+    // Files left behind by an earlier failure catch up first, so that the
+    // log shown or appended to already holds every earlier record.
+    FunPonerAlDiaColaDisco(false);
+    FunPonerAlDiaBitacora(false);
     switch (opcion) {
       case 1: hayEntrada = FunOpcionRegistrar(); break;
       case 2: FunDespacharTurno(); break;
       case 3: FunConsultarBitacora(); break;
       case 4: FunOpcionCerrarDia(); break;
     }
+    FunAvisarColaDisco();
+    FunAvisarBitacora();
   } while (hayEntrada && opcion != 4);
   // Input ended without a close: the day stays open (no summary is logged),
   // and the shell's prompt should not start on the program's prompt line.
   if (!hayEntrada) std::fputs("\n", stdout);
+  // Whatever is still pending gets a last chance before the program ends.
+  FunCerrarColaDisco();
+  FunCerrarBitacora();
   std::fflush(stdout);
 }

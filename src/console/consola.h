@@ -3,8 +3,13 @@
 #ifndef QUENVARO_CONSOLE_CONSOLA_H_
 #define QUENVARO_CONSOLE_CONSOLA_H_
 
+// Takes the folder's lock. False, after printing the refusal, when another
+// program already runs in this folder.
+bool FunReservarCarpeta();
+
 // Runs the menu loop over standard input and output. Returns after option 4
-// or when standard input ends; frees nothing itself.
+// or when standard input ends, after a last try at any file still pending;
+// frees nothing itself.
 void FunEjecutarMenu();
 
 #endif  // QUENVARO_CONSOLE_CONSOLA_H_

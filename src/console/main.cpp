@@ -4,7 +4,9 @@
 #include "registry/registro.h"
 
 int main() {
-  FunRecuperarColaDisco();
+  // Both refusals come before anything is written: another window owns the
+  // folder, or the backup exists but cannot be read.
+  if (!FunReservarCarpeta() || !FunRecuperarColaDisco()) return 1;
   FunEjecutarMenu();
   FunLiberarMemoria();
   return 0;

@@ -1,10 +1,14 @@
 #include "eventlog/bitacora.h"
 
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <new>
 #include <system_error>
+
+#include "platform/archivos.h"
 
 namespace {
 
@@ -13,14 +17,93 @@ const char kRegla[] =
     "-------------------------------------------------------------\n";
 
 // The display copies the log in blocks rather than a character at a time;
-// in text mode both give the same bytes, and memory stays fixed however
-// large the log has grown.
+// memory stays fixed however large the log has grown. One byte is kept
+// spare for the line-end folding of the Windows build.
 char bloqueCopia[64 * 1024];
 
 // Each append hands stdio this buffer instead of letting it fstat the log to
 // size one, a system call per record. It holds the longest record and its
 // line end, so a record still leaves in one write.
 char bufferRegistro[kTamRegistro + 1];
+
+// Records that could not be appended yet, oldest first. They go out before
+// any later record, so the log keeps the order in which things happened.
+struct RegistroPendiente {
+  char texto[kTamRegistro];
+  RegistroPendiente* siguiente;
+};
+RegistroPendiente* primerPendiente = nullptr;
+RegistroPendiente* ultimoPendiente = nullptr;
+int cuentaPendientes = 0;
+// Records that could not even be kept in memory: lost, but still counted
+// when the program ends.
+int cuentaPerdidos = 0;
+// The record of the append under way, written after the pending ones.
+const char* registroEnCurso = nullptr;
+// A failure episode began and the operator has not been told yet.
+bool alertaPorDar = false;
+
+void FunOlvidarPendientes() {
+  while (primerPendiente != nullptr) {
+    RegistroPendiente* siguiente = primerPendiente->siguiente;
+    delete primerPendiente;
+    primerPendiente = siguiente;
+  }
+  ultimoPendiente = nullptr;
+  cuentaPendientes = 0;
+}
+
+void FunGuardarPendiente(const char* linea) {
+  RegistroPendiente* registro = new (std::nothrow) RegistroPendiente;
+  if (registro == nullptr) {
+    ++cuentaPerdidos;
+    return;
+  }
+  std::snprintf(registro->texto, sizeof registro->texto, "%s", linea);
+  registro->siguiente = nullptr;
+  if (ultimoPendiente == nullptr)
+    primerPendiente = registro;
+  else
+    ultimoPendiente->siguiente = registro;
+  ultimoPendiente = registro;
+  ++cuentaPendientes;
+}
+
+// One attempt to append every pending record and then the one under way,
+// all or none, and to force them to disk. On success the pending ones are
+// gone.
+bool FunVolcarRegistros() {
+  // Where the log ends now, so that a write cut short (a full disk, a
+  // file-size limit) can be taken back: a half record would otherwise glue
+  // itself to the next one written once space is back. (The size is asked
+  // of the file system: an append stream's position before its first write
+  // is the start of the file on some systems.) A log missing now will be
+  // created, and its name must reach the disk too.
+  std::error_code sinTamano;
+  const std::uintmax_t inicio =
+      std::filesystem::file_size(kArchivoBitacora, sinTamano);
+  std::FILE* archivo = FunAbrirParaAnexar(kArchivoBitacora);
+  if (archivo == nullptr) return false;
+  // setvbuf must come before any other use of the stream.
+  std::setvbuf(archivo, bufferRegistro, _IOFBF, sizeof bufferRegistro);
+  bool correcto = true;
+  for (const RegistroPendiente* r = primerPendiente; r != nullptr && correcto;
+       r = r->siguiente)
+    correcto = std::fprintf(archivo, "%s\n", r->texto) >= 0;
+  if (correcto && registroEnCurso != nullptr)
+    correcto = std::fprintf(archivo, "%s\n", registroEnCurso) >= 0;
+  if (!FunCerrarForzado(archivo)) correcto = false;
+  if (!correcto) {
+    if (!sinTamano) {
+      std::error_code ignorado;
+      std::filesystem::resize_file(kArchivoBitacora, inicio, ignorado);
+    }
+    return false;
+  }
+  FunOlvidarPendientes();
+  if (sinTamano) FunForzarCarpeta();
+  return true;
+}
 
 }  // namespace
 
@@ -39,35 +122,55 @@ void FunTomarMarcaTiempo(char* marca) {
 /* --------------------------------------------------------------- append */
 
 void FunEscribirBitacora(const char* linea) {
-  std::FILE* archivo = std::fopen(kArchivoBitacora, "a");
-  if (archivo == nullptr) return;
-  // setvbuf must come before any other use of the stream.
-  std::setvbuf(archivo, bufferRegistro, _IOFBF, sizeof bufferRegistro);
-  // Where this record starts, so that a write cut short (a full disk, a
-  // file-size limit) can be taken back: a half record would otherwise glue
-  // itself to the next one written once space is back. (The size is asked
-  // of the file system: an append stream's position before its first write
-  // is the start of the file on some systems.)
-  std::error_code sinTamano;
-  const std::uintmax_t inicio =
-      std::filesystem::file_size(kArchivoBitacora, sinTamano);
-  bool correcto = std::fprintf(archivo, "%s\n", linea) >= 0;
-  if (std::fclose(archivo) != 0) correcto = false;
-  if (!correcto && !sinTamano) {
-    std::error_code ignorado;
-    std::filesystem::resize_file(kArchivoBitacora, inicio, ignorado);
-  }
+  // Only the first failure of an episode waits for a file that another
+  // program holds; while the failure lasts, commands must not wait.
+  const bool enFallo = primerPendiente != nullptr;
+  registroEnCurso = linea;
+  const bool escrito = FunReintentar(FunVolcarRegistros, !enFallo);
+  registroEnCurso = nullptr;
+  if (escrito) return;
+  FunGuardarPendiente(linea);
+  if (!enFallo) alertaPorDar = true;
+}
+
+void FunPonerAlDiaBitacora(bool esperar) {
+  if (primerPendiente != nullptr) FunReintentar(FunVolcarRegistros, esperar);
+}
+
+void FunAvisarBitacora() {
+  if (!alertaPorDar) return;
+  alertaPorDar = false;
+  std::fputs(
+      "\n--> [ALERTA DISCO] No se pudo escribir en bitacora.txt; se "
+      "reintentara.\n",
+      stdout);
+}
+
+void FunCerrarBitacora() {
+  FunPonerAlDiaBitacora(true);
+  const int perdidos = cuentaPendientes + cuentaPerdidos;
+  if (perdidos > 0)
+    std::printf("\n--> [ALERTA DISCO] %d registros no llegaron a bitacora.txt.\n",
+                perdidos);
+  FunReiniciarBitacora();
+}
+
+void FunReiniciarBitacora() {
+  FunOlvidarPendientes();
+  cuentaPerdidos = 0;
+  alertaPorDar = false;
 }
 
 /* -------------------------------------------------------------- display */
 
 void FunConsultarBitacora() {
-  std::FILE* archivo = std::fopen(kArchivoBitacora, "r");
+  std::FILE* archivo = FunAbrirParaLeer(kArchivoBitacora);
   // Some systems open a folder for reading and only fail at the first read;
   // a log that yields not even that is as good as missing.
+  const std::size_t kBloque = sizeof bloqueCopia - 1;
   std::size_t leidos = 0;
   if (archivo != nullptr) {
-    leidos = std::fread(bloqueCopia, 1, sizeof bloqueCopia, archivo);
+    leidos = std::fread(bloqueCopia, 1, kBloque, archivo);
     if (leidos == 0 && std::ferror(archivo)) {
       std::fclose(archivo);
       archivo = nullptr;
@@ -83,10 +186,17 @@ void FunConsultarBitacora() {
   std::fputs("   CONTENIDO PERSISTENTE DE BITACORA.TXT (HISTORIAL DE EVENTOS)   \n",
              stdout);
   std::fputs(kRegla, stdout);
+  // Read in binary mode, so a stray Ctrl-Z byte cannot hide the rest of the
+  // log on Windows; the folding gives the bytes a text-mode read would.
+  bool retornoPendiente = false;
   while (leidos > 0) {
-    std::fwrite(bloqueCopia, 1, leidos, stdout);
-    leidos = std::fread(bloqueCopia, 1, sizeof bloqueCopia, archivo);
+    std::fwrite(bloqueCopia, 1,
+                FunPlegarFinesDeLinea(bloqueCopia, leidos, &retornoPendiente),
+                stdout);
+    leidos = std::fread(bloqueCopia, 1, kBloque, archivo);
   }
+  std::fwrite(bloqueCopia, 1, FunPlegarFinesDeLinea(bloqueCopia, 0, &retornoPendiente),
+              stdout);
   std::fputs(kRegla, stdout);
   std::fclose(archivo);
 }

@@ -24,12 +24,28 @@ void FunComponerCierre(char* registro, const char* marca, int sesiones,
 
 /* ------------------------------------------------------------------ file */
 
-// Appends `linea` (no line end of its own) and a line end to bitacora.txt.
-// A log that cannot be opened loses the record in silence.
+// Appends `linea` (no line end of its own) and a line end to bitacora.txt,
+// forced to disk, after any records still pending. A record that cannot be
+// written is kept in memory, in order, for a later try; the first failure
+// of an episode first waits out a file that another program holds.
 void FunEscribirBitacora(const char* linea);
 
-// Prints the whole log within a frame of rules, or an alert when the log
-// cannot be opened.
+// Tries once more to append the pending records; with `esperar`, waits out
+// a file that another program holds. Does nothing when none is pending.
+void FunPonerAlDiaBitacora(bool esperar);
+
+// Prints the alert for a failure episode that began since the last call.
+void FunAvisarBitacora();
+
+// Last try, with waiting, before the program ends; says how many records
+// never reached the log, and forgets them.
+void FunCerrarBitacora();
+
+// Forgets pending records and alerts, so that each test starts afresh.
+void FunReiniciarBitacora();
+
+// Prints the whole log within a frame of rules, every byte as stored, or an
+// alert when the log cannot be opened.
 void FunConsultarBitacora();
 
 #endif  // QUENVARO_EVENTLOG_BITACORA_H_

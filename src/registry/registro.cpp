@@ -194,4 +194,5 @@ void FunReiniciarRegistro() {
   funContadorSesionesDia = 0;
   funContadorTurnosDia = 0;
   asignacionesAntesDeFallo = -1;
+  FunReiniciarRespaldo();
 }

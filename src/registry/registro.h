@@ -49,12 +49,27 @@ void FunLiberarMemoria();
 /* -------------------------------------------------------- queue backup */
 
 // Replaces cola_respaldo.txt with the current queue, front first, one
-// "%d|%s" line per turn. The old backup stays whole if anything fails.
+// "%d|%s" line per turn, forced to disk. The old backup stays whole if
+// anything fails, and the backup is then marked stale; the first failure of
+// an episode first waits out a file that another program holds.
 void FunSincronizarColaDisco();
 
+// Rewrites a stale backup once more; with `esperar`, waits out a file that
+// another program holds. Does nothing when the backup is current.
+void FunPonerAlDiaColaDisco(bool esperar);
+
+// Prints the alert for a failure episode that began since the last call.
+void FunAvisarColaDisco();
+
+// Last try, with waiting, before the program ends; says so if the backup
+// is still stale.
+void FunCerrarColaDisco();
+
 // Appends the turns stored in cola_respaldo.txt to the queue and sets both
-// counters to the number of the last line accepted. Silent in every case.
-void FunRecuperarColaDisco();
+// counters to the number of the last line accepted. A missing file is an
+// empty queue. A file that exists but cannot be read whole leaves the
+// registry empty, prints the refusal and returns false.
+bool FunRecuperarColaDisco();
 
 /* ------------------------------------------------------------- helpers */
 
@@ -77,8 +92,11 @@ bool FunInterpretarEntero(const char* texto, int* valor);
 // once. A negative value disables the fault.
 void FunProgramarFalloAsignacion(int exitosas);
 
-// Frees every record, zeroes both counters and disables any fault, so that
-// each test starts from a fresh registry.
+// Frees every record, zeroes both counters, forgets a stale backup and
+// disables any fault, so that each test starts from a fresh registry.
 void FunReiniciarRegistro();
+
+// Forgets a stale backup and its alert.
+void FunReiniciarRespaldo();
 
 #endif  // QUENVARO_REGISTRY_REGISTRO_H_

@@ -3,12 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/archivos.h"
 #include "registry/registro.h"
-
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
 
 namespace {
 
@@ -16,6 +12,8 @@ const char kArchivoRespaldo[] = "cola_respaldo.txt";
 // Fixed name in the same folder, so the final rename never crosses a file
 // system. A copy left behind by a killed run is simply overwritten.
 const char kArchivoTemporal[] = "cola_respaldo.txt.tmp";
+const char kNoSePudoLeer[] =
+    "\n[MANEJADOR DE ERRORES] Error: No se pudo leer cola_respaldo.txt.\n";
 
 // Reads take at most 255 characters; a longer line arrives in pieces.
 const int kTamLineaRespaldo = 256;
@@ -27,24 +25,21 @@ const int kTamLineaRespaldo = 256;
 // a stream open at the same time, so they share it.
 char bufferRespaldo[64 * 1024];
 
-// Puts `origen` in place of `destino` in one step, so a reader (or the next
-// start after a crash) sees either the old backup or the new one, whole.
-bool FunReemplazarArchivo(const char* origen, const char* destino) {
-#ifdef _WIN32
-  // rename() on Windows refuses an existing target.
-  return MoveFileExA(origen, destino, MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-  return std::rename(origen, destino) == 0;
-#endif
-}
+// The file no longer holds the queue in memory, which is the truth until a
+// rewrite succeeds again.
+bool respaldoAtrasado = false;
+// A failure episode began and the operator has not been told yet.
+bool alertaPorDar = false;
 
-}  // namespace
+// The stream FunAbrirRespaldo opened for the restore.
+std::FILE* respaldoLeido = nullptr;
 
-/* ---------------------------------------------------------------- write */
-
-void FunSincronizarColaDisco() {
-  std::FILE* archivo = std::fopen(kArchivoTemporal, "w");
-  if (archivo == nullptr) return;
+// One attempt at the whole rewrite: the queue goes to the temporary file,
+// which is forced to disk and then takes the backup's place. On failure
+// the old backup is untouched and the temporary is gone.
+bool FunIntentarReescritura() {
+  std::FILE* archivo = FunAbrirParaEscribir(kArchivoTemporal);
+  if (archivo == nullptr) return false;
   // On failure the stream keeps stdio's own buffer; nothing else changes.
   std::setvbuf(archivo, bufferRespaldo, _IOFBF, sizeof bufferRespaldo);
   bool correcto = true;
@@ -55,17 +50,73 @@ void FunSincronizarColaDisco() {
   // Buffered writes only fail for certain when the buffer is flushed, so the
   // close is checked as well as every write.
   if (std::ferror(archivo)) correcto = false;
-  if (std::fclose(archivo) != 0) correcto = false;
-  if (!correcto || !FunReemplazarArchivo(kArchivoTemporal, kArchivoRespaldo))
-    std::remove(kArchivoTemporal);
+  if (!FunCerrarForzado(archivo)) correcto = false;
+  if (correcto && FunReemplazarForzado(kArchivoTemporal, kArchivoRespaldo))
+    return true;
+  std::remove(kArchivoTemporal);
+  return false;
+}
+
+bool FunAbrirRespaldo() {
+  respaldoLeido = FunAbrirParaLeer(kArchivoRespaldo);
+  return respaldoLeido != nullptr;
+}
+
+}  // namespace
+
+/* ---------------------------------------------------------------- write */
+
+void FunSincronizarColaDisco() {
+  // Only the first failure of an episode waits for a file that another
+  // program holds; while the failure lasts, commands must not wait.
+  const bool enFallo = respaldoAtrasado;
+  respaldoAtrasado = !FunReintentar(FunIntentarReescritura, !enFallo);
+  if (respaldoAtrasado && !enFallo) alertaPorDar = true;
+}
+
+void FunPonerAlDiaColaDisco(bool esperar) {
+  if (respaldoAtrasado)
+    respaldoAtrasado = !FunReintentar(FunIntentarReescritura, esperar);
+}
+
+void FunAvisarColaDisco() {
+  if (!alertaPorDar) return;
+  alertaPorDar = false;
+  std::fputs(
+      "\n--> [ALERTA DISCO] No se pudo actualizar cola_respaldo.txt; se "
+      "reintentara.\n",
+      stdout);
+}
+
+void FunCerrarColaDisco() {
+  FunPonerAlDiaColaDisco(true);
+  if (respaldoAtrasado)
+    std::fputs("\n--> [ALERTA DISCO] cola_respaldo.txt quedo sin actualizar.\n",
+               stdout);
+  FunReiniciarRespaldo();
+}
+
+void FunReiniciarRespaldo() {
+  respaldoAtrasado = false;
+  alertaPorDar = false;
 }
 
 /* ----------------------------------------------------------------- read */
 
-void FunRecuperarColaDisco() {
-  std::FILE* archivo = std::fopen(kArchivoRespaldo, "r");
-  if (archivo == nullptr) return;
+bool FunRecuperarColaDisco() {
+  // Only a missing file is an empty queue. One that exists but cannot be
+  // read would otherwise be overwritten by the first change, and its turns
+  // lost for good.
+  if (!FunReintentar(FunAbrirRespaldo, true)) {
+    if (FunFalloPorAusencia()) return true;
+    std::fputs(kNoSePudoLeer, stdout);
+    return false;
+  }
+  std::FILE* archivo = respaldoLeido;
+  respaldoLeido = nullptr;
   std::setvbuf(archivo, bufferRespaldo, _IOFBF, sizeof bufferRespaldo);
+  // Binary mode: a Ctrl-Z byte must not end the restore on Windows. Each
+  // line is cut at its first CR or LF, so CR LF needs nothing more.
   char linea[kTamLineaRespaldo];
   while (std::fgets(linea, sizeof linea, archivo) != nullptr) {
     linea[std::strcspn(linea, "\r\n")] = '\0';
@@ -81,5 +132,13 @@ void FunRecuperarColaDisco() {
     funContadorTurnosDia = valor;
     funContadorSesionesDia = valor;
   }
+  const bool leido = !std::ferror(archivo);
   std::fclose(archivo);
+  if (leido) return true;
+  // Part of a queue is worse than none: the start-up stops instead.
+  FunLiberarMemoria();
+  funContadorTurnosDia = 0;
+  funContadorSesionesDia = 0;
+  std::fputs(kNoSePudoLeer, stdout);
+  return false;
 }

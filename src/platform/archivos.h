@@ -1,0 +1,69 @@
+// The operating system's side of the program's files: opening them in the
+// right mode, forcing what was written to disk, replacing a file in one
+// durable step, a lock that keeps a folder to one process, and the rule for
+// failures that pass by themselves. Every difference between systems lives
+// behind this header; the callers never ask which system they run on.
+#ifndef QUENVARO_PLATFORM_ARCHIVOS_H_
+#define QUENVARO_PLATFORM_ARCHIVOS_H_
+
+#include <cstddef>
+#include <cstdio>
+
+/* ---------------------------------------------------------------- opening */
+
+// Opens `nombre` for reading in binary mode, so no byte ends the read early
+// (Ctrl-Z does in Windows text mode); line ends arrive as stored.
+std::FILE* FunAbrirParaLeer(const char* nombre);
+
+// Creates `nombre`, or cuts it to zero length, for writing text.
+std::FILE* FunAbrirParaEscribir(const char* nombre);
+
+// Opens `nombre` for appending text, creating it when missing.
+std::FILE* FunAbrirParaAnexar(const char* nombre);
+
+/* --------------------------------------------------------------- failures */
+
+// After a failed call of this module: the file does not exist.
+bool FunFalloPorAusencia();
+
+// After a failed call of this module: the cause may pass by itself (another
+// program holding the file for a moment), so the same call is worth trying
+// again after a pause.
+bool FunFalloTransitorio();
+
+// Calls `intento` until it succeeds or fails for a cause that does not pass.
+// With `esperar`, transient failures are retried with growing pauses for
+// about 1.4 s in all; without it, `intento` runs once. True on success.
+bool FunReintentar(bool (*intento)(), bool esperar);
+
+/* ------------------------------------------------------------- durability */
+
+// Flushes the stream, forces its data to disk and closes it. The stream is
+// closed in any case; false if any step failed.
+bool FunCerrarForzado(std::FILE* archivo);
+
+// Puts `origen` in place of `destino` in one step and makes the change
+// itself durable: after a power cut either name holds the old or the new
+// file, whole. False, with `destino` untouched, on failure.
+bool FunReemplazarForzado(const char* origen, const char* destino);
+
+// Makes the working folder's entries (a file just created) durable.
+bool FunForzarCarpeta();
+
+/* ------------------------------------------------------------ text reads */
+
+// Turns `n` bytes read in binary mode into what a text-mode read gives on
+// this system (on Windows, CR LF becomes LF) and returns the new length.
+// `retornoPendiente` carries a CR that ended the previous block; start it
+// false, and call with `n` 0 at the end of the file to release it.
+std::size_t FunPlegarFinesDeLinea(char* bloque, std::size_t n,
+                                  bool* retornoPendiente);
+
+/* ------------------------------------------------------------------ lock */
+
+// Takes an operating-system lock on the file `nombre` (created empty when
+// missing) and holds it until the process ends. False only when another
+// process holds it; a lock file that cannot be made at all counts as taken.
+bool FunTomarCerrojo(const char* nombre);
+
+#endif  // QUENVARO_PLATFORM_ARCHIVOS_H_

@@ -1,0 +1,146 @@
+// Windows files: opened through CreateFile so that the cause of a failure is
+// known exactly, FlushFileBuffers for durability, a write-through
+// MoveFileEx for the replace, and LockFileEx for the folder lock.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include "platform/archivos.h"
+
+namespace {
+
+// GetLastError() of the last failure of this module.
+DWORD ultimoError = ERROR_SUCCESS;
+// The file that failed, to tell a file held by another program from one
+// that no program could ever open (a folder, a read-only file).
+bool ultimoFalloSostenido = false;
+
+bool FunFallar(const char* nombre) {
+  ultimoError = GetLastError();
+  ultimoFalloSostenido = false;
+  if (ultimoError == ERROR_SHARING_VIOLATION ||
+      ultimoError == ERROR_LOCK_VIOLATION) {
+    ultimoFalloSostenido = true;
+  } else if (ultimoError == ERROR_ACCESS_DENIED && nombre != nullptr) {
+    // Access is also denied while another handle holds the file without
+    // sharing deletion (a replace) or while it is being deleted; only then
+    // does waiting help.
+    DWORD atributos = GetFileAttributesA(nombre);
+    ultimoFalloSostenido =
+        atributos != INVALID_FILE_ATTRIBUTES &&
+        (atributos & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
+  }
+  return false;
+}
+
+// Wraps a handle in a stdio stream; text mode translates LF to CR LF on
+// writing, as every Windows text file has it.
+std::FILE* FunAbrir(const char* nombre, DWORD acceso, DWORD creacion,
+                    int banderas, const char* modo) {
+  HANDLE manejador = CreateFileA(nombre, acceso, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, creacion, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (manejador == INVALID_HANDLE_VALUE) {
+    FunFallar(nombre);
+    return nullptr;
+  }
+  int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(manejador), banderas);
+  if (descriptor == -1) {
+    FunFallar(nullptr);
+    CloseHandle(manejador);
+    return nullptr;
+  }
+  std::FILE* archivo = _fdopen(descriptor, modo);
+  if (archivo == nullptr) {
+    FunFallar(nullptr);
+    _close(descriptor);
+  }
+  return archivo;
+}
+
+}  // namespace
+
+std::FILE* FunAbrirParaLeer(const char* nombre) {
+  return FunAbrir(nombre, GENERIC_READ, OPEN_EXISTING, _O_RDONLY | _O_BINARY, "rb");
+}
+
+std::FILE* FunAbrirParaEscribir(const char* nombre) {
+  return FunAbrir(nombre, GENERIC_WRITE, CREATE_ALWAYS, _O_TEXT, "wt");
+}
+
+std::FILE* FunAbrirParaAnexar(const char* nombre) {
+  // Append-only access: every write lands at the end, whoever else writes.
+  return FunAbrir(nombre, FILE_APPEND_DATA, OPEN_ALWAYS, _O_APPEND | _O_TEXT, "at");
+}
+
+bool FunFalloPorAusencia() {
+  return ultimoError == ERROR_FILE_NOT_FOUND || ultimoError == ERROR_PATH_NOT_FOUND;
+}
+
+bool FunFalloTransitorio() { return ultimoFalloSostenido; }
+
+bool FunCerrarForzado(std::FILE* archivo) {
+  bool correcto = std::fflush(archivo) == 0;
+  if (correcto) {
+    HANDLE manejador = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(archivo)));
+    correcto = FlushFileBuffers(manejador) != 0;
+  }
+  if (!correcto) FunFallar(nullptr);
+  if (std::fclose(archivo) != 0 && correcto) correcto = FunFallar(nullptr);
+  return correcto;
+}
+
+// NTFS journals its folder entries, and a file's creation is flushed with
+// its data by FlushFileBuffers; there is no folder handle to flush.
+bool FunForzarCarpeta() { return true; }
+
+bool FunReemplazarForzado(const char* origen, const char* destino) {
+  // rename() refuses an existing target here; write-through returns only
+  // once the move is on disk.
+  if (MoveFileExA(origen, destino,
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
+    return true;
+  return FunFallar(destino);
+}
+
+std::size_t FunPlegarFinesDeLinea(char* bloque, std::size_t n,
+                                  bool* retornoPendiente) {
+  std::size_t escrito = 0;
+  if (*retornoPendiente && (n == 0 || bloque[0] != '\n')) {
+    // The CR held back was not the start of a CR LF: it is a byte of its
+    // own. Room for it is the one byte the caller keeps spare.
+    for (std::size_t i = n; i > 0; --i) bloque[i] = bloque[i - 1];
+    bloque[0] = '\r';
+    ++n;
+    escrito = 1;
+  }
+  *retornoPendiente = false;
+  for (std::size_t i = escrito; i < n; ++i) {
+    if (bloque[i] == '\r') {
+      if (i + 1 == n) {
+        *retornoPendiente = true;
+        break;
+      }
+      if (bloque[i + 1] == '\n') continue;
+    }
+    bloque[escrito++] = bloque[i];
+  }
+  return escrito;
+}
+
+bool FunTomarCerrojo(const char* nombre) {
+  // Shared open, exclusive lock: a second window opens the file and is then
+  // refused the lock, which the system drops when the holder dies.
+  HANDLE manejador = CreateFileA(nombre, GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (manejador == INVALID_HANDLE_VALUE) return true;  // no guard possible
+  OVERLAPPED desde{};
+  if (LockFileEx(manejador, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
+                 0, 1, 0, &desde))
+    return true;  // the handle stays open, and the lock held, until exit
+  bool ocupado = GetLastError() == ERROR_LOCK_VIOLATION;
+  CloseHandle(manejador);
+  return !ocupado;
+}
