@@ -4,6 +4,13 @@
 // could not be written is never passed over in silence.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <thread>
+#endif
+
 #include <map>
 #include <regex>
 #include <sstream>
@@ -37,6 +44,24 @@ TEST_F(FallosDisco, BackupThatCannotBeReadStopsTheStartAndTouchesNothing) {
   EXPECT_FALSE(fs::exists(carpeta_ / "bitacora.txt"));
   EXPECT_FALSE(QuedaTemporal());
 }
+
+#ifndef _WIN32
+TEST_F(FallosDisco, BackupWithoutReadPermissionStopsTheStartToo) {
+  EscribirArchivo(carpeta_ / "cola_respaldo.txt", LineaRespaldo(5) + LineaRespaldo(6));
+  fs::permissions(carpeta_ / "cola_respaldo.txt", fs::perms::none);
+  // The folder is open to all, so only the program's own choice keeps it
+  // from writing anything.
+  fs::permissions(carpeta_.ruta(), fs::perms::all);
+  OpcionesEjecucion opciones;
+  opciones.sinPrivilegios = true;
+  Ejecucion e = EjecutarQuenvaro(carpeta_.ruta(), "1\nAna\n4\n", opciones);
+  EXPECT_EQ(e.estado, 1);
+  EXPECT_EQ(e.salida, kRespaldoIlegible);
+  EXPECT_FALSE(fs::exists(carpeta_ / "bitacora.txt"));
+  fs::permissions(carpeta_ / "cola_respaldo.txt", fs::perms::owner_read);
+  EXPECT_EQ(Cola(), LineaRespaldo(5) + LineaRespaldo(6));
+}
+#endif
 
 TEST_F(FallosDisco, PendingRecordsReachTheLogOnceInOrderWhenItComesBack) {
   fs::create_directory(carpeta_ / "bitacora.txt");
@@ -194,6 +219,102 @@ TEST_F(FallosDisco, FullDiskMidDayKeepsTheLastWholeBackup) {
   EXPECT_EQ(Cola(), LineaRespaldo(1) + LineaRespaldo(2) + LineaRespaldo(3) +
                         LineaRespaldo(4));
   EXPECT_FALSE(QuedaTemporal());
+}
+#endif
+
+#ifdef _WIN32
+/* ------------------------------------------------ files held on Windows */
+
+// Another program holding a file, as a scanner, an indexer or a spreadsheet
+// does: with `compartir` 0 it shares nothing; FILE_SHARE_READ is a reader
+// that does not share writing.
+class Sostenido {
+ public:
+  Sostenido(const fs::path& ruta, DWORD compartir)
+      : manejador_(CreateFileW(ruta.c_str(), GENERIC_READ, compartir, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    EXPECT_NE(manejador_, INVALID_HANDLE_VALUE);
+  }
+  ~Sostenido() { Soltar(); }
+  void Soltar() {
+    if (manejador_ != INVALID_HANDLE_VALUE) CloseHandle(manejador_);
+    manejador_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE manejador_;
+};
+
+TEST_F(FallosDisco, ShortHoldOnTheBackupPassesWithoutAWord) {
+  EscribirArchivo(carpeta_ / "cola_respaldo.txt", ComoTexto(LineaRespaldo(4)));
+  Interactiva dia(carpeta_.ruta());
+  dia.Esperar(kMenu);
+  Sostenido escaner(carpeta_ / "cola_respaldo.txt", 0);
+  std::thread soltar([&] {
+    Sleep(400);
+    escaner.Soltar();
+  });
+  dia.Escribir("1\nAna\n");
+  dia.Esperar(Registrado(5, 5) + kMenu);
+  soltar.join();
+  dia.Escribir("4\n");
+  EXPECT_EQ(dia.Terminar(), 0);
+  EXPECT_EQ(dia.salida(), ComoTexto(kMenu + kPideNombre + Registrado(5, 5) + kMenu + kCierre));
+  EXPECT_EQ(Cola(), ComoTexto(LineaRespaldo(4) + LineaRespaldo(5)));
+}
+
+TEST_F(FallosDisco, LongHoldOnTheBackupAlertsOnceAndCatchesUpAfterIt) {
+  EscribirArchivo(carpeta_ / "cola_respaldo.txt", "");
+  Interactiva dia(carpeta_.ruta());
+  dia.Esperar(kMenu);
+  Sostenido escaner(carpeta_ / "cola_respaldo.txt", 0);
+  dia.Escribir("1\nAna\n");
+  dia.Esperar(kAlertaRespaldo + kMenu);
+  dia.Escribir("1\nBeto\n");
+  dia.Esperar(Registrado(2, 2) + kMenu);
+  escaner.Soltar();
+  dia.Escribir("3\n");
+  dia.Esperar(kRegla + kMenu);
+  EXPECT_EQ(Cola(), ComoTexto(LineaRespaldo(1) + LineaRespaldo(2)));
+  dia.Escribir("4\n");
+  EXPECT_EQ(dia.Terminar(), 0);
+  const std::string salida = dia.salida();
+  EXPECT_EQ(salida.find(kAlertaRespaldo), salida.rfind(kAlertaRespaldo));
+  EXPECT_EQ(salida.find(kRespaldoSinActualizar), std::string::npos);
+}
+
+TEST_F(FallosDisco, CloseWhileTheBackupIsHeldSaysItStayedStale) {
+  EscribirArchivo(carpeta_ / "cola_respaldo.txt", "");
+  Interactiva dia(carpeta_.ruta());
+  dia.Esperar(kMenu);
+  Sostenido escaner(carpeta_ / "cola_respaldo.txt", 0);
+  dia.Escribir("1\nAna\n4\n");
+  EXPECT_EQ(dia.Terminar(), 0);
+  EXPECT_EQ(SinMarcas(dia.salida()),
+            ComoTexto(kMenu + kPideNombre + Registrado(1, 1) + kAlertaRespaldo +
+                      kMenu + kCierre + kRespaldoSinActualizar));
+  escaner.Soltar();
+  EXPECT_EQ(Cola(), "");
+}
+
+TEST_F(FallosDisco, LogHeldByAReaderGetsEveryRecordOnceInOrderAfterIt) {
+  EscribirArchivo(carpeta_ / "bitacora.txt", "");
+  Interactiva dia(carpeta_.ruta());
+  dia.Esperar(kMenu);
+  Sostenido lector(carpeta_ / "bitacora.txt", FILE_SHARE_READ);
+  dia.Escribir("1\nAna\n");
+  dia.Esperar(kAlertaBitacora + kMenu);
+  dia.Escribir("2\n");
+  dia.Esperar(Atendido(1) + kMenu);
+  lector.Soltar();
+  dia.Escribir("3\n4\n");
+  EXPECT_EQ(dia.Terminar(), 0);
+  const std::string registros = RegSesion(1, "Ana", 1) + FreeTurno(1);
+  EXPECT_EQ(SinMarcas(dia.salida()),
+            ComoTexto(kMenu + kPideNombre + Registrado(1, 1) + kAlertaBitacora +
+                      kMenu + Atendido(1) + kMenu + kCabecera + registros + kRegla +
+                      kMenu + kCierre));
+  EXPECT_EQ(Bitacora(), ComoTexto(registros + Cierre(1, 1)));
 }
 #endif
 

@@ -232,6 +232,9 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
                     static_cast<rlim_t>(opciones.limiteArchivo)};
       setrlimit(RLIMIT_FSIZE, &limite);
     }
+    if (opciones.sinPrivilegios && geteuid() == 0 &&
+        (setgid(65534) != 0 || setuid(65534) != 0))
+      _exit(127);
     if (!opciones.traza.empty())
       execl("/usr/bin/strace", "strace", "-f", "-y", "-qq", "-e",
             "trace=openat,write,fsync,fdatasync,rename,renameat,renameat2", "-o",
@@ -337,7 +340,8 @@ int Interactiva::Terminar() {
 }
 #endif
 
-const std::string& Interactiva::Esperar(const std::string& final) {
+const std::string& Interactiva::Esperar(const std::string& finalLf) {
+  const std::string final = ComoTexto(finalLf);
   const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   auto termina = [&] {
     return salida_.size() >= final.size() &&

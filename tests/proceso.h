@@ -49,6 +49,9 @@ struct OpcionesEjecucion {
   // When set (POSIX only), the program runs under strace, which writes the
   // file calls, with the path behind every descriptor, to this file.
   std::string traza;
+  // POSIX only: when run as root, the program runs as the user "nobody",
+  // so that file modes bind it as they bind an operator.
+  bool sinPrivilegios = false;
 };
 
 // Runs the built program in `carpeta` with `entrada` as its standard input
@@ -74,9 +77,9 @@ class Interactiva {
   Interactiva& operator=(const Interactiva&) = delete;
 
   void Escribir(const std::string& texto);
-  // Reads until everything printed so far ends with `final` (or 20 s have
-  // passed); returns everything printed so far.
-  const std::string& Esperar(const std::string& final);
+  // Reads until everything printed so far ends with `finalLf` as this
+  // system writes text (or 20 s have passed); returns all printed so far.
+  const std::string& Esperar(const std::string& finalLf);
   // Closes standard input, reads the rest and returns the exit status.
   int Terminar();
   const std::string& salida() const { return salida_; }

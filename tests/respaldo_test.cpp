@@ -71,6 +71,7 @@ TEST_F(Respaldo, RestoreAcceptsTheLineFormsItShould) {
       {"duplicates kept", "2|a\n2|a\n", {{2, "a"}, {2, "a"}}},
       {"description cut", "1|" + std::string(150, 'd') + "\n", {{1, std::string(99, 'd')}}},
       {"blank description", "1| \n", {{1, " "}}},
+      {"Ctrl-Z is a byte like any other", "5|a\x1a b\n6|c\n", {{5, "a\x1a b"}, {6, "c"}}},
   };
   for (const Caso& caso : casos) EXPECT_EQ(Restaurar(caso.contenido), caso.turnos) << caso.como;
 }
