@@ -8,6 +8,8 @@ BUILD := $(CURDIR)/build
 SANITIZE_BUILD := $(CURDIR)/build-sanitize
 FUZZ_BUILD := $(CURDIR)/build-fuzz
 WINDOWS := $(CURDIR)/build-windows
+# bench/bench.py's; only `make clean` needs its name here.
+BENCH_BUILD := $(CURDIR)/build-bench
 MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
 FUZZ_SECONDS ?= 30
@@ -105,4 +107,4 @@ bench:
 	@python3 bench/bench.py
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS) $(BENCH_BUILD)
