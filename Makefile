@@ -8,6 +8,8 @@ BUILD := $(CURDIR)/build
 SANITIZE_BUILD := $(CURDIR)/build-sanitize
 FUZZ_BUILD := $(CURDIR)/build-fuzz
 WINDOWS := $(CURDIR)/build-windows
+# bench/bench.py's; only `make clean` needs its name here.
+BENCH_BUILD := $(CURDIR)/build-bench
 MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
 FUZZ_SECONDS ?= 30
@@ -25,18 +27,27 @@ SANITIZER_ENV := \
 
 all: build
 
+# `make run` configures build/ for the program alone and builds only its
+# target, so it needs no test framework. `make test` configures the same
+# folder with the tests on every time (a quick no-op when nothing changed;
+# it also finds a GoogleTest installed since), and nothing turns them off
+# again, so the program's objects are built once for both.
 $(BUILD)/CMakeCache.txt:
-	@cmake -S $(CURDIR) -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >&2
+	@cmake -S $(CURDIR) -B $(BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DQUENVARO_TESTS=OFF >&2
 
 # Build output goes to stderr so that `make run`'s standard output carries
 # nothing but the program's own dialogue.
 build: $(BUILD)/CMakeCache.txt
-	@cmake --build $(BUILD) -j $(JOBS) >&2
+	@cmake --build $(BUILD) --target quenvaro -j $(JOBS) >&2
 
 run: build
 	@$(BUILD)/quenvaro
 
-test: build
+test:
+	@cmake -S $(CURDIR) -B $(BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DQUENVARO_TESTS=ON >&2
+	@cmake --build $(BUILD) -j $(JOBS) >&2
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Windows: cross-built with MinGW-w64, tested under wine.
@@ -96,4 +107,4 @@ bench:
 	@python3 bench/bench.py
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS) $(BENCH_BUILD)

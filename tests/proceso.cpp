@@ -262,26 +262,40 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
   return resultado;
 }
 
-int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura) {
+int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura,
+                              int* lectura) {
   int tubo[2];
+  int salida[2] = {-1, -1};
   if (pipe(tubo) != 0) return -1;
+  if (lectura != nullptr && pipe(salida) != 0) {
+    close(tubo[0]);
+    close(tubo[1]);
+    return -1;
+  }
   pid_t hijo = fork();
   if (hijo == 0) {
-    int nulo = open("/dev/null", O_WRONLY);
-    if (nulo < 0 || dup2(tubo[0], 0) < 0 || dup2(nulo, 1) < 0 ||
+    int destino = lectura != nullptr ? salida[1] : open("/dev/null", O_WRONLY);
+    if (destino < 0 || dup2(tubo[0], 0) < 0 || dup2(destino, 1) < 0 ||
         chdir(carpeta.c_str()) != 0)
       _exit(127);
     close(tubo[0]);
     close(tubo[1]);
+    if (lectura != nullptr) {
+      close(salida[0]);
+      close(salida[1]);
+    }
     execl(QUENVARO_EXE, QUENVARO_EXE, static_cast<char*>(nullptr));
     _exit(127);
   }
   close(tubo[0]);
+  if (lectura != nullptr) close(salida[1]);
   if (hijo < 0) {
     close(tubo[1]);
+    if (lectura != nullptr) close(salida[0]);
     return -1;
   }
   *escritura = tubo[1];
+  if (lectura != nullptr) *lectura = salida[0];
   return hijo;
 }
 Interactiva::Interactiva(const fs::path& carpeta) {
