@@ -61,12 +61,9 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
 
 #ifndef _WIN32
 // Starts the built program in `carpeta` with a pipe as its standard input
-// and its output discarded, or, given `lectura`, sent to a second pipe.
-// Returns its pid (or -1) and sets *escritura to the input pipe's writing
-// end (and *lectura to the output pipe's reading end); the caller closes
-// them and reaps the child.
-int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura,
-                              int* lectura = nullptr);
+// and its output discarded. Returns its pid (or -1) and sets *escritura to
+// the pipe's writing end; the caller closes it and reaps the child.
+int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura);
 #endif
 
 // The built program run in a folder with pipes for its standard input and
