@@ -103,17 +103,9 @@ HANDLE AbrirHeredable(const fs::path& ruta, bool escritura) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-}  // namespace
-
-Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
-                           const OpcionesEjecucion&) {
-  const fs::path archivoEntrada = carpeta / ".entrada-prueba";
-  const fs::path archivoSalida = carpeta / ".salida-prueba";
-  EscribirArchivo(archivoEntrada, entrada);
-  HANDLE in = AbrirHeredable(archivoEntrada, false);
-  HANDLE out = AbrirHeredable(archivoSalida, true);
-  if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE)
-    throw std::runtime_error("cannot open the child's standard streams");
+// Starts quenvaro.exe in `carpeta` on the given standard streams, which it
+// inherits and this process then closes; returns the process handle.
+HANDLE IniciarEn(const fs::path& carpeta, HANDLE in, HANDLE out) {
   STARTUPINFOW inicio{};
   inicio.cb = sizeof inicio;
   inicio.dwFlags = STARTF_USESTDHANDLES;
@@ -127,11 +119,26 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
   CloseHandle(in);
   CloseHandle(out);
   if (!creado) throw std::runtime_error("cannot start quenvaro.exe");
-  WaitForSingleObject(proceso.hProcess, INFINITE);
-  DWORD codigo = 0;
-  GetExitCodeProcess(proceso.hProcess, &codigo);
-  CloseHandle(proceso.hProcess);
   CloseHandle(proceso.hThread);
+  return proceso.hProcess;
+}
+
+}  // namespace
+
+Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
+                           const OpcionesEjecucion&) {
+  const fs::path archivoEntrada = carpeta / ".entrada-prueba";
+  const fs::path archivoSalida = carpeta / ".salida-prueba";
+  EscribirArchivo(archivoEntrada, entrada);
+  HANDLE in = AbrirHeredable(archivoEntrada, false);
+  HANDLE out = AbrirHeredable(archivoSalida, true);
+  if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE)
+    throw std::runtime_error("cannot open the child's standard streams");
+  HANDLE proceso = IniciarEn(carpeta, in, out);
+  WaitForSingleObject(proceso, INFINITE);
+  DWORD codigo = 0;
+  GetExitCodeProcess(proceso, &codigo);
+  CloseHandle(proceso);
   Ejecucion resultado;
   resultado.salida = LeerArchivo(archivoSalida);
   resultado.estado = static_cast<int>(codigo);
@@ -149,21 +156,7 @@ Interactiva::Interactiva(const fs::path& carpeta) {
     throw std::runtime_error("cannot make the child's pipes");
   SetHandleInformation(entrada, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(salida, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW inicio{};
-  inicio.cb = sizeof inicio;
-  inicio.dwFlags = STARTF_USESTDHANDLES;
-  inicio.hStdInput = lecturaHijo;
-  inicio.hStdOutput = escrituraHijo;
-  inicio.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION proceso{};
-  std::wstring linea = L"\"" + RutaQuenvaro().wstring() + L"\"";
-  BOOL creado = CreateProcessW(nullptr, &linea[0], nullptr, nullptr, TRUE, 0,
-                               nullptr, carpeta.c_str(), &inicio, &proceso);
-  CloseHandle(lecturaHijo);
-  CloseHandle(escrituraHijo);
-  if (!creado) throw std::runtime_error("cannot start quenvaro.exe");
-  CloseHandle(proceso.hThread);
-  proceso_ = proceso.hProcess;
+  proceso_ = IniciarEn(carpeta, lecturaHijo, escrituraHijo);
   entrada_ = entrada;
   salidaHijo_ = salida;
 }
