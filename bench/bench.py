@@ -38,7 +38,7 @@ TURNOS_RESTAURACION = 1000000
 # With three fsyncs per command a day of 40,000 commands took some 21 s per
 # run of a durable program here; a quarter of it keeps `make bench` within
 # a couple of minutes, and the day's cost per command does not depend on
-# its length (the queue never holds more than one turn).
+# its length (the queue never holds more than two turns).
 REGISTROS_DIA = 5000
 REGISTROS_STRACE = 2000
 ESPERAS = (10, 1000, 100000)
@@ -317,9 +317,9 @@ def imprimir_tabla():
                                "met" if all(o[3] for o in objetivos) else "MISSED")
         else:
             meta = "no target" if nota else ""
-        print("%-28s %-20s %8.4f %9.1f  %-34s %s" % (
+        print(("%-28s %-20s %8.4f %9.1f  %-34s %s" % (
             carga if carga != anterior else "", quien, segundos, kib / 1024.0,
-            nota, meta))
+            nota, meta)).rstrip())
         anterior = carga
 
 
