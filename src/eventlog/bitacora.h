@@ -52,7 +52,8 @@ bool FunInterpretarFecha(const char* texto, std::size_t largo, int* anio,
                          int* mes, int* dia);
 
 // Reads one log line of `largo` bytes, its line end already taken off, and
-// returns its kind; *registro is filled only for the three records.
+// returns its kind, also set in *registro; the other fields of *registro
+// hold the record only when it is one of the three.
 TipoRegistro FunInterpretarRegistro(const char* linea, std::size_t largo,
                                     RegistroLeido* registro);
 

@@ -105,6 +105,11 @@ bool FunLeerNumero(const char** p, const char* fin, long long* valor) {
   return true;
 }
 
+// The last date a stamp was found valid with, and its fields: consecutive
+// records nearly always share their date.
+char ultimaFecha[10];
+int ultimoAnio = 0, ultimoMes = 0, ultimoDia = 0;
+
 // Reads "YYYY-MM-DD HH:MM:SS" at *p.
 bool FunLeerMarca(const char** p, const char* fin, RegistroLeido* registro) {
   const char* m = *p;
@@ -113,10 +118,21 @@ bool FunLeerMarca(const char** p, const char* fin, RegistroLeido* registro) {
   int minuto = FunDosDigitos(m + 14);
   int segundo = FunDosDigitos(m + 17);
   if (m[10] != ' ' || m[13] != ':' || m[16] != ':' || hora < 0 || hora > 23 ||
-      minuto < 0 || minuto > 59 || segundo < 0 || segundo > 59 ||
-      !FunInterpretarFecha(m, 10, &registro->anio, &registro->mes,
-                           &registro->dia))
+      minuto < 0 || minuto > 59 || segundo < 0 || segundo > 59)
     return false;
+  if (ultimoAnio != 0 && std::memcmp(m, ultimaFecha, 10) == 0) {
+    registro->anio = ultimoAnio;
+    registro->mes = ultimoMes;
+    registro->dia = ultimoDia;
+  } else {
+    if (!FunInterpretarFecha(m, 10, &registro->anio, &registro->mes,
+                             &registro->dia))
+      return false;
+    std::memcpy(ultimaFecha, m, 10);
+    ultimoAnio = registro->anio;
+    ultimoMes = registro->mes;
+    ultimoDia = registro->dia;
+  }
   registro->hora = hora;
   registro->minuto = minuto;
   registro->segundo = segundo;
@@ -185,29 +201,26 @@ TipoRegistro FunInterpretarRegistro(const char* linea, std::size_t largo,
   if (largo < kLargoInicio) return kNoReconocido;
   const char* fin = linea + largo;
   const char* marca = linea + kLargoInicio;
-  RegistroLeido leido{};
   TipoRegistro tipo = kNoReconocido;
   // The first byte tells the three apart; only a match is compared whole.
+  // The fields are written in place: a report reads millions of lines.
   switch (linea[0]) {
     case 'R':
       if (std::memcmp(linea, kSesionInicio, kLargoInicio) == 0 &&
-          FunLeerRegSesion(marca, fin, &leido))
+          FunLeerRegSesion(marca, fin, registro))
         tipo = kRegSesion;
       break;
     case 'F':
       if (std::memcmp(linea, kTurnoInicio, kLargoInicio) == 0 &&
-          FunLeerFreeTurno(marca, fin, &leido))
+          FunLeerFreeTurno(marca, fin, registro))
         tipo = kFreeTurno;
       break;
     case 'S':
       if (std::memcmp(linea, kCierreInicio, kLargoInicio) == 0 &&
-          FunLeerCierre(marca, fin, &leido))
+          FunLeerCierre(marca, fin, registro))
         tipo = kCierre;
       break;
   }
-  if (tipo != kNoReconocido) {
-    leido.tipo = tipo;
-    *registro = leido;
-  }
+  registro->tipo = tipo;
   return tipo;
 }

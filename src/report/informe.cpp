@@ -114,14 +114,18 @@ struct Casilla {
   int ultimo;
 };
 
-// Turn numbers restart every day, so they are keys of an open-addressing
-// table (linear probing, power-of-two size); a number leaves the table
-// when its last registration is taken, so the table holds only what waits.
-std::vector<Registrado> registrados;  // a pool, with a free list
-int registradoLibre = -1;
+// The console numbers turns from 1 each day, so numbers below
+// kTurnosDirectos index casillasDirectas (grown to the highest seen);
+// any other number, negative or huge, is a key of an open-addressing table
+// (linear probing, power-of-two size) that it leaves once nothing waits
+// under it. Either way only what waits is held.
+const long long kTurnosDirectos = 1 << 16;
+std::vector<Casilla> casillasDirectas;
 std::vector<Casilla> casillas;
 std::size_t casillasOcupadas = 0;
 int bitsCasillas = 0;
+std::vector<Registrado> registrados;  // a pool, with a free list
+int registradoLibre = -1;
 
 std::size_t FunPosicion(long long turno) {
   return static_cast<std::size_t>(
@@ -166,9 +170,8 @@ void FunVaciarCasilla(std::size_t i) {
   --casillasOcupadas;
 }
 
-void FunEncolarRegistrado(long long turno, long long instante, int dia) {
-  if ((casillasOcupadas + 1) * 2 > casillas.size())
-    FunDimensionarCasillas(bitsCasillas + 1);
+// Appends a registration to the list of `casilla`, empty or not.
+void FunAnexarRegistrado(Casilla* casilla, long long instante, int dia) {
   int nuevo;
   if (registradoLibre != -1) {
     nuevo = registradoLibre;
@@ -178,28 +181,57 @@ void FunEncolarRegistrado(long long turno, long long instante, int dia) {
     nuevo = static_cast<int>(registrados.size());
     registrados.push_back(Registrado{instante, dia, -1});
   }
-  Casilla& c = casillas[FunBuscarCasilla(turno)];
-  if (c.primero == -1) {
-    c = Casilla{turno, nuevo, nuevo};
-    ++casillasOcupadas;
-  } else {
-    registrados[c.ultimo].siguiente = nuevo;
-    c.ultimo = nuevo;
+  if (casilla->primero == -1)
+    casilla->primero = nuevo;
+  else
+    registrados[casilla->ultimo].siguiente = nuevo;
+  casilla->ultimo = nuevo;
+}
+
+// Takes the oldest registration of `casilla`, which has one.
+void FunSacarRegistrado(Casilla* casilla, long long* instante, int* dia) {
+  const int tomado = casilla->primero;
+  *instante = registrados[tomado].instante;
+  *dia = registrados[tomado].dia;
+  casilla->primero = registrados[tomado].siguiente;
+  registrados[tomado].siguiente = registradoLibre;
+  registradoLibre = tomado;
+}
+
+void FunEncolarRegistrado(long long turno, long long instante, int dia) {
+  if (turno >= 0 && turno < kTurnosDirectos) {
+    const std::size_t n = static_cast<std::size_t>(turno);
+    if (n >= casillasDirectas.size()) {
+      std::size_t tam = 1024;
+      while (tam <= n) tam *= 2;
+      casillasDirectas.resize(tam, Casilla{0, -1, -1});
+    }
+    FunAnexarRegistrado(&casillasDirectas[n], instante, dia);
+    return;
   }
+  if ((casillasOcupadas + 1) * 2 > casillas.size())
+    FunDimensionarCasillas(bitsCasillas + 1);
+  Casilla& casilla = casillas[FunBuscarCasilla(turno)];
+  if (casilla.primero == -1) {
+    casilla.turno = turno;
+    ++casillasOcupadas;
+  }
+  FunAnexarRegistrado(&casilla, instante, dia);
 }
 
 // Takes the oldest registration waiting under `turno`; false if none.
 bool FunTomarRegistrado(long long turno, long long* instante, int* dia) {
+  if (turno >= 0 && turno < kTurnosDirectos) {
+    const std::size_t n = static_cast<std::size_t>(turno);
+    if (n >= casillasDirectas.size() || casillasDirectas[n].primero == -1)
+      return false;
+    FunSacarRegistrado(&casillasDirectas[n], instante, dia);
+    return true;
+  }
   const std::size_t i = FunBuscarCasilla(turno);
-  Casilla& c = casillas[i];
-  if (c.primero == -1) return false;
-  const int tomado = c.primero;
-  *instante = registrados[tomado].instante;
-  *dia = registrados[tomado].dia;
-  c.primero = registrados[tomado].siguiente;
-  registrados[tomado].siguiente = registradoLibre;
-  registradoLibre = tomado;
-  if (c.primero == -1) FunVaciarCasilla(i);
+  if (casillas[i].primero == -1) return false;
+  FunSacarRegistrado(&casillas[i], instante, dia);
+  if (casillas[i].primero == -1) FunVaciarCasilla(i);
   return true;
 }
 
@@ -303,6 +335,8 @@ void FunReiniciarCuentas() {
   esperasRetenidas.clear();
   registrados.clear();
   registradoLibre = -1;
+  casillasDirectas.clear();
+  casillas.clear();
   casillasOcupadas = 0;
   FunDimensionarCasillas(10);
   std::fill(registrosPorHora, registrosPorHora + 24, 0);
