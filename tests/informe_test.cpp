@@ -27,9 +27,9 @@ std::string Free(const std::string& marca, const std::string& turno) {
          " | STATUS: Atendido";
 }
 std::string Shutdown(const std::string& marca, int sesiones, int turnos) {
-  return "SYS_SHUTDOWN -> [" + marca + "] RESUMEN JORNADA: " +
-         std::to_string(sesiones) + " Sesiones | " + std::to_string(turnos) +
-         " Turnos Emitidos";
+  return "SYS_SHUTDOWN -> [" + marca +
+         "] RESUMEN JORNADA: " + std::to_string(sesiones) + " Sesiones | " +
+         std::to_string(turnos) + " Turnos Emitidos";
 }
 std::string Lineas(const std::vector<std::string>& lineas,
                    const std::string& fin = "\n") {
@@ -59,9 +59,10 @@ class Informe : public ::testing::Test {
 
 TEST(RegistroLeido, RecordsAreReadWithTheNumbersTheyEndWith) {
   RegistroLeido r;
-  const std::string sesion =
-      Reg("2024-02-29 23:59:59", -12, "Bea | TURNO: #7 | TURNO: #", "0009999999");
-  ASSERT_EQ(FunInterpretarRegistro(sesion.data(), sesion.size(), &r), kRegSesion);
+  const std::string sesion = Reg("2024-02-29 23:59:59", -12,
+                                 "Bea | TURNO: #7 | TURNO: #", "0009999999");
+  ASSERT_EQ(FunInterpretarRegistro(sesion.data(), sesion.size(), &r),
+            kRegSesion);
   EXPECT_EQ(r.anio * 10000 + r.mes * 100 + r.dia, 20240229);
   EXPECT_EQ(r.hora * 3600 + r.minuto * 60 + r.segundo, 86399);
   EXPECT_EQ(r.primerNumero, -12);
@@ -69,7 +70,8 @@ TEST(RegistroLeido, RecordsAreReadWithTheNumbersTheyEndWith) {
 
   // What the console composes reads back as the same numbers.
   char registro[kTamRegistro];
-  FunComponerRegSesion(registro, "2026-01-02 03:04:05", 2147483647, "", -2147483647 - 1);
+  FunComponerRegSesion(registro, "2026-01-02 03:04:05", 2147483647, "",
+                       -2147483647 - 1);
   ASSERT_EQ(FunInterpretarRegistro(registro, std::string(registro).size(), &r),
             kRegSesion);
   EXPECT_EQ(r.primerNumero, 2147483647);
@@ -94,14 +96,14 @@ TEST(RegistroLeido, NearMissesAreNotRecognised) {
       "",
       sesion + " ",
       " " + sesion,
-      sesion + "\r",                                   // a "\r\r\n" line end
-      sesion.substr(0, sesion.size() - 1),             // "TURNO: #"
-      Reg(marca, 1, "Ana", "12345678901"),             // 11 digits
+      sesion + "\r",                        // a "\r\r\n" line end
+      sesion.substr(0, sesion.size() - 1),  // "TURNO: #"
+      Reg(marca, 1, "Ana", "12345678901"),  // 11 digits
       Reg(marca, 1, "Ana", "+5"),
       Reg(marca, 1, "Ana", "--5"),
       "REG_SESSION  -> [" + marca + "] ID_SESION: 1 | USUARIO: | TURNO: #5",
       "REG_SESSION -> [" + marca + "] ID_SESION: 1 | USUARIO: Ana | TURNO: #5",
-      Reg("2026-02-29 08:00:00", 1, "Ana", "5"),       // not a leap year
+      Reg("2026-02-29 08:00:00", 1, "Ana", "5"),  // not a leap year
       Reg("1900-02-29 08:00:00", 1, "Ana", "5"),
       Reg("2026-04-31 08:00:00", 1, "Ana", "5"),
       Reg("0000-01-01 08:00:00", 1, "Ana", "5"),
@@ -112,13 +114,15 @@ TEST(RegistroLeido, NearMissesAreNotRecognised) {
       Free(marca, "5.0"),
       turno.substr(0, turno.size() - 1),
       "FREE_TURNO   -> [" + marca + "] DESPACHADO: Turno # | STATUS: Atendido",
-      "SYS_SHUTDOWN -> [" + marca + "] RESUMEN JORNADA: 1 Sesiones|1 Turnos Emitidos",
+      "SYS_SHUTDOWN -> [" + marca +
+          "] RESUMEN JORNADA: 1 Sesiones|1 Turnos Emitidos",
       cierre + ".",
       "\x1a" + turno,
   };
   for (const std::string& linea : lineas) {
     RegistroLeido r;
-    EXPECT_EQ(FunInterpretarRegistro(linea.data(), linea.size(), &r), kNoReconocido)
+    EXPECT_EQ(FunInterpretarRegistro(linea.data(), linea.size(), &r),
+              kNoReconocido)
         << linea;
   }
 }
@@ -134,19 +138,19 @@ TEST_F(Informe, MatchesTurnsOverDaysRestartsAndRestoredTurns) {
               Reg("2026-03-01 08:01:00", 2, "Bea | TURNO: #1", "2"),
               Reg("2026-03-01 08:02:00", 3, "Ce\x1a", "3"),
               Reg("2026-03-01 08:03:00", 4, "Dan", "4"),
-              Free("2026-03-01 08:10:00", "1"),    // 600 s
-              Free("2026-03-01 08:11:40", "2"),    // 640 s
-              Free("2026-03-01 09:02:00", "3"),    // 3600 s
+              Free("2026-03-01 08:10:00", "1"),  // 600 s
+              Free("2026-03-01 08:11:40", "2"),  // 640 s
+              Free("2026-03-01 09:02:00", "3"),  // 3600 s
               Reg("2026-03-01 17:00:00", 5, "Hugo", "5"),
               Shutdown("2026-03-01 18:00:00", 5, 5)}) +
       // Day 2, CR LF: numbers restart at 1, and turn 5 is waiting twice,
       // so its dispatch takes day 1's.
-      Lineas({Free("2026-03-02 08:03:00", "4"),    // 86400 s, day 1's
+      Lineas({Free("2026-03-02 08:03:00", "4"),  // 86400 s, day 1's
               Reg("2026-03-02 09:00:00", 1, "Eva", "1"),
               Reg("2026-03-02 09:00:30", 2, "Fede", "2"),
-              Free("2026-03-02 09:00:45", "1"),    // 45 s
+              Free("2026-03-02 09:00:45", "1"),  // 45 s
               Reg("2026-03-02 10:00:00", 3, "Ivan", "5"),
-              Free("2026-03-02 10:05:00", "5")},   // 61500 s, day 1's
+              Free("2026-03-02 10:05:00", "5")},  // 61500 s, day 1's
              "\r\n") +
       // Day 4: a dispatch stamped before its registration waits 0 s, and
       // 9999999999 is not the 32-bit 1410065407.
@@ -154,25 +158,28 @@ TEST_F(Informe, MatchesTurnsOverDaysRestartsAndRestoredTurns) {
               Free("2026-03-04 09:59:00", "1"),
               Reg("2026-03-04 11:00:00", 2, "Hal", "9999999999"),
               Free("2026-03-04 11:01:00", "1410065407"),
-              Free("2026-03-04 11:02:00", "9999999999"),   // 120 s
+              Free("2026-03-04 11:02:00", "9999999999"),  // 120 s
               "una linea ajena"});
   EXPECT_EQ(Correr(log, {"--csv"}),
-            ComoTexto(kCabeceraCsv +
-                      "2026-03-01,5,4,640,3600,3600,1,0,1\n"
-                      "2026-03-02,3,3,61500,86400,86400,0,2,0\n"
-                      "2026-03-04,2,3,0,120,120,1,0,0\n"));
+            ComoTexto(kCabeceraCsv + "2026-03-01,5,4,640,3600,3600,1,0,1\n"
+                                     "2026-03-02,3,3,61500,86400,86400,0,2,0\n"
+                                     "2026-03-04,2,3,0,120,120,1,0,0\n"));
   // A range shows fewer days; the matching still reads the whole log.
-  EXPECT_EQ(Correr(log, {"--hasta", "2026-03-03", "--csv", "--desde",
-                         "2026-03-02", "bitacora.txt"}),
-            ComoTexto(kCabeceraCsv + "2026-03-02,3,3,61500,86400,86400,0,2,0\n"));
+  EXPECT_EQ(
+      Correr(log, {"--hasta", "2026-03-03", "--csv", "--desde", "2026-03-02",
+                   "bitacora.txt"}),
+      ComoTexto(kCabeceraCsv + "2026-03-02,3,3,61500,86400,86400,0,2,0\n"));
 
   // The text report: the same figures, waits in minutes and seconds, the
   // totals, the registrations per hour and the foreign line.
   const std::string texto = Correr(log, {});
   for (const char* linea :
-       {"2026-03-01         5         4   10m40s   60m00s   60m00s      1     0       1\n",
-        "2026-03-02         3         3 1025m00s 1440m00s 1440m00s      0     2       0\n",
-        "TOTAL             10        10                   1440m00s      2     2       1\n",
+       {"2026-03-01         5         4   10m40s   60m00s   60m00s      1     "
+        "0       1\n",
+        "2026-03-02         3         3 1025m00s 1440m00s 1440m00s      0     "
+        "2       0\n",
+        "TOTAL             10        10                   1440m00s      2     "
+        "2       1\n",
         "07 |                                                    0\n",
         "08 | ################################################## 4\n",
         "09 | #########################                          2\n",
@@ -182,10 +189,9 @@ TEST_F(Informe, MatchesTurnsOverDaysRestartsAndRestoredTurns) {
 }
 
 TEST_F(Informe, DayThatReappearsAfterTheClockWentBackKeepsAllItsWaits) {
-  std::string log = Lineas({
-      Reg("2026-03-05 09:00:00", 1, "Ana", "1"),
-      Free("2026-03-05 09:10:00", "1"),            // 600 s
-      Reg("2026-03-05 09:20:00", 2, "Bea", "2")});
+  std::string log = Lineas({Reg("2026-03-05 09:00:00", 1, "Ana", "1"),
+                            Free("2026-03-05 09:10:00", "1"),  // 600 s
+                            Reg("2026-03-05 09:20:00", 2, "Bea", "2")});
   // The next day: ten waits of 10, 20, ... 100 s; the 90th percentile is
   // the 9th smallest.
   for (int i = 1; i <= 10; ++i) {
@@ -196,14 +202,13 @@ TEST_F(Informe, DayThatReappearsAfterTheClockWentBackKeepsAllItsWaits) {
                             std::to_string(s % 60 / 10) + "0",
                         t)});
   }
-  log += Lineas({
-      Free("2026-03-05 09:50:00", "2"),            // 1800 s, the clock set back
-      Reg("2026-03-05 10:00:00", 3, "Dan", "3"),
-      Free("2026-03-05 10:00:20", "3")});          // 20 s
+  log +=
+      Lineas({Free("2026-03-05 09:50:00", "2"),  // 1800 s, the clock set back
+              Reg("2026-03-05 10:00:00", 3, "Dan", "3"),
+              Free("2026-03-05 10:00:20", "3")});  // 20 s
   EXPECT_EQ(Correr(log, {"--csv"}),
-            ComoTexto(kCabeceraCsv +
-                      "2026-03-05,3,3,600,1800,1800,0,0,0\n"
-                      "2026-03-06,10,10,50,90,100,0,0,0\n"));
+            ComoTexto(kCabeceraCsv + "2026-03-05,3,3,600,1800,1800,0,0,0\n"
+                                     "2026-03-06,10,10,50,90,100,0,0,0\n"));
 }
 
 TEST_F(Informe, CutLastLineCountsOnlyWhenItIsAWholeRecord) {
@@ -213,7 +218,8 @@ TEST_F(Informe, CutLastLineCountsOnlyWhenItIsAWholeRecord) {
   const std::string pendiente = kCabeceraCsv + "2026-03-01,1,0,,,,0,1,0\n";
   EXPECT_EQ(Correr(inicio + turno, {"--csv"}), ComoTexto(atendido));
   EXPECT_EQ(Correr(inicio + turno + "\r", {"--csv"}), ComoTexto(atendido));
-  EXPECT_EQ(Correr(inicio + turno.substr(0, 30), {"--csv"}), ComoTexto(pendiente));
+  EXPECT_EQ(Correr(inicio + turno.substr(0, 30), {"--csv"}),
+            ComoTexto(pendiente));
   // The record being written is not a foreign line.
   const std::string texto = Correr(inicio + turno.substr(0, 30), {});
   EXPECT_EQ(texto.find("no reconocidas"), std::string::npos);
@@ -226,42 +232,42 @@ TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
   struct Caso {
     std::vector<std::string> argumentos;
     int estado;
+    std::string archivo;  // the log an error of status 1 must name
   };
   const std::vector<Caso> casos = {
-      {{}, 1},                       // no bitacora.txt here
-      {{"falta.txt"}, 1},
-      {{"--csv", "--desde", "2026-02-30"}, 2},
-      {{"--hasta", "2026-13-01"}, 2},
-      {{"--desde", "2026-1-1"}, 2},
-      {{"--desde"}, 2},
-      {{"--semana"}, 2},
-      {{"otra.txt", "otra.txt"}, 2},
+      {{}, 1, "bitacora.txt"},  // none in this folder
+      {{"--csv", "falta.txt"}, 1, "falta.txt"},
+      // A folder: Windows refuses to open it, Linux fails its first read.
+      {{"carpeta"}, 1, "carpeta"},
+      {{"--csv", "--desde", "2026-02-30"}, 2, ""},
+      {{"--hasta", "2026-13-01"}, 2, ""},
+      {{"--desde", "2026-1-1"}, 2, ""},
+      {{"--desde"}, 2, ""},
+      {{"--semana"}, 2, ""},
+      {{"otra.txt", "otra.txt"}, 2, ""},
   };
   for (const Caso& caso : casos) {
     Ejecucion e = EjecutarInforme(carpeta_.ruta(), caso.argumentos);
-    const std::string nombre = caso.argumentos.empty() ? "(ninguno)" : caso.argumentos[0];
-    EXPECT_EQ(e.estado, caso.estado) << nombre;
-    EXPECT_EQ(e.salida, "") << nombre;
-    if (caso.estado == 2) {
-      EXPECT_NE(e.error.find("Uso: quenvaro-informe"), std::string::npos) << nombre;
+    std::string orden;
+    for (const std::string& argumento : caso.argumentos)
+      orden += argumento + " ";
+    EXPECT_EQ(e.estado, caso.estado) << orden;
+    EXPECT_EQ(e.salida, "") << orden;
+    if (caso.estado == 1) {
+      EXPECT_NE(e.error.find(caso.archivo), std::string::npos);
+      EXPECT_EQ(e.error.find('\n'), e.error.size() - 1) << e.error;
+    } else {
+      EXPECT_NE(e.error.find("Uso: quenvaro-informe"), std::string::npos);
     }
   }
-  // A log that cannot be opened: one line naming it.
-  Ejecucion e = EjecutarInforme(carpeta_.ruta(), {"falta.txt"});
-  EXPECT_NE(e.error.find("falta.txt"), std::string::npos);
-  EXPECT_EQ(e.error.find('\n'), e.error.size() - 1);
-  // A folder: Windows refuses to open it, Linux fails its first read.
-  e = EjecutarInforme(carpeta_.ruta(), {"carpeta"});
-  EXPECT_EQ(e.estado, 1);
-  EXPECT_EQ(e.salida, "");
-  EXPECT_NE(e.error.find("carpeta"), std::string::npos);
 
-  e = EjecutarInforme(carpeta_.ruta(), {"--help", "--semana"});
+  Ejecucion e = EjecutarInforme(carpeta_.ruta(), {"--help", "--semana"});
   EXPECT_EQ(e.estado, 0);
   EXPECT_EQ(e.error, "");
-  EXPECT_EQ(e.salida.rfind(ComoTexto("Uso: quenvaro-informe [--csv] [--desde AAAA-MM-DD] "
-                                     "[--hasta AAAA-MM-DD] [ARCHIVO]\n"),
-                           0),
+  EXPECT_EQ(e.salida.rfind(
+                ComoTexto("Uso: quenvaro-informe [--csv] [--desde AAAA-MM-DD] "
+                          "[--hasta AAAA-MM-DD] [ARCHIVO]\n"),
+                0),
             0u);
 }
 

@@ -34,7 +34,7 @@ const char kUso[] =
     "Estado de salida: 0 hecho, 1 la bitacora no se puede leer, 2 linea de\n"
     "ordenes incorrecta.\n";
 
-/* ---------------------------------------------------------------- options */
+/* -------------------------------------------------------------- options */
 
 bool salidaCsv = false;
 int fechaDesde = 0;         // first day shown, as YYYYMMDD
@@ -42,7 +42,7 @@ int fechaHasta = 99999999;  // last day shown
 bool hayRango = false;
 const char* rutaBitacora = "bitacora.txt";
 
-/* ------------------------------------------------------------------- days */
+/* ----------------------------------------------------------------- days */
 
 // The figures of one day: the date in the stamps of its records.
 struct Dia {
@@ -65,7 +65,7 @@ std::vector<Dia> dias;
 std::map<int, int> diaPorFecha;  // YYYYMMDD -> index in dias; oldest first
 int diaActual = -1;              // the day of the last record
 int fechaActual = 0;
-long long inicioDiaActual = 0;   // its midnight, in seconds
+long long inicioDiaActual = 0;  // its midnight, in seconds
 
 // The waits of the current day since it last began. A day's median and
 // 90th percentile are taken from them as soon as another day begins, and
@@ -81,7 +81,7 @@ long long registrosPorHora[24];
 long long lineasNoReconocidas = 0;
 bool ultimaLineaIncompleta = false;
 
-/* ---------------------------------------------------------------- calendar */
+/* ------------------------------------------------------------- calendar */
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar: plain
 // calendar arithmetic, no time zone and no daylight saving.
@@ -90,13 +90,14 @@ long long FunDiasDesdeEpoca(int anio, int mes, int dia) {
   const long long a = anio - (mes <= 2 ? 1 : 0);
   const long long era = (a >= 0 ? a : a - 399) / 400;
   const long long anioDeEra = a - era * 400;
-  const long long diaDelAnio = (153 * (mes > 2 ? mes - 3 : mes + 9) + 2) / 5 + dia - 1;
+  const long long diaDelAnio =
+      (153 * (mes > 2 ? mes - 3 : mes + 9) + 2) / 5 + dia - 1;
   const long long diaDeEra =
       anioDeEra * 365 + anioDeEra / 4 - anioDeEra / 100 + diaDelAnio;
   return era * 146097 + diaDeEra - 719468;
 }
 
-/* ------------------------------------------------- waiting registrations */
+/* ------------------------------------------------ waiting registrations */
 
 // One registration no FREE_TURNO has taken yet. `siguiente` is the next one
 // waiting under the same turn number, or -1.
@@ -159,8 +160,8 @@ void FunVaciarCasilla(std::size_t i) {
     const std::size_t propia = FunPosicion(casillas[j].turno);
     // The entry at j may fill the hole at i unless its own slot lies
     // cyclically in (i, j].
-    const bool quieta = i < j ? (propia > i && propia <= j)
-                              : (propia > i || propia <= j);
+    const bool quieta =
+        i < j ? (propia > i && propia <= j) : (propia > i || propia <= j);
     if (!quieta) {
       casillas[i] = casillas[j];
       i = j;
@@ -235,7 +236,7 @@ bool FunTomarRegistrado(long long turno, long long* instante, int* dia) {
   return true;
 }
 
-/* ----------------------------------------------------------------- counting */
+/* ------------------------------------------------------------- counting */
 
 // Nearest rank: the ceil(n/2)-th and the ceil(0.9 n)-th smallest.
 void FunCalcularPercentiles(std::vector<long long>* esperas, Dia* dia) {
@@ -246,8 +247,8 @@ void FunCalcularPercentiles(std::vector<long long>* esperas, Dia* dia) {
                    esperas->end());
   dia->mediana = (*esperas)[rangoMediana];
   // Everything after the median's rank is at least the median.
-  std::nth_element(esperas->begin() + rangoMediana,
-                   esperas->begin() + rangoP90, esperas->end());
+  std::nth_element(esperas->begin() + rangoMediana, esperas->begin() + rangoP90,
+                   esperas->end());
   dia->p90 = (*esperas)[rangoP90];
 }
 
@@ -344,7 +345,7 @@ void FunReiniciarCuentas() {
   ultimaLineaIncompleta = false;
 }
 
-/* ------------------------------------------------------------------ reading */
+/* -------------------------------------------------------------- reading */
 
 // The log is read in blocks straight into this buffer and scanned in place.
 const std::size_t kTamBloque = 256 * 1024;
@@ -383,13 +384,15 @@ void FunLeerLineaLarga(const char* cola, bool completa) {
 // bytes; *leidos gets how many were read. False on a read error.
 bool FunRecorrerBitacora(std::FILE* archivo, unsigned long long limite,
                          unsigned long long* leidos) {
-  std::size_t lleno = 0;        // bytes held at the start of bloque
-  bool lineaLarga = false;      // the line in progress outgrew the block
+  std::size_t lleno = 0;    // bytes held at the start of bloque
+  bool lineaLarga = false;  // the line in progress outgrew the block
   unsigned long long total = 0;
   for (;;) {
     std::size_t pedir = kTamBloque - lleno;
-    if (limite - total < pedir) pedir = static_cast<std::size_t>(limite - total);
-    const std::size_t n = pedir > 0 ? std::fread(bloque + lleno, 1, pedir, archivo) : 0;
+    if (limite - total < pedir)
+      pedir = static_cast<std::size_t>(limite - total);
+    const std::size_t n =
+        pedir > 0 ? std::fread(bloque + lleno, 1, pedir, archivo) : 0;
     if (n == 0) {
       if (pedir > 0 && std::ferror(archivo)) return false;
       break;
@@ -401,7 +404,8 @@ bool FunRecorrerBitacora(std::FILE* archivo, unsigned long long limite,
     const char* busca = bloque + lleno;
     lleno += n;
     const void* salto;
-    while ((salto = std::memchr(busca, '\n', static_cast<std::size_t>(fin - busca))) !=
+    while ((salto = std::memchr(busca, '\n',
+                                static_cast<std::size_t>(fin - busca))) !=
            nullptr) {
       const char* finLinea = static_cast<const char*>(salto);
       if (lineaLarga) {
@@ -452,7 +456,8 @@ std::FILE* FunAbrirBitacora(const char* ruta) {
 bool FunHayDiasPartidos() {
   fechasRetenidas.clear();
   for (const Dia& dia : dias)
-    if (dia.enRango && dia.tramosConEsperas > 1) fechasRetenidas.insert(dia.fecha);
+    if (dia.enRango && dia.tramosConEsperas > 1)
+      fechasRetenidas.insert(dia.fecha);
   return !fechasRetenidas.empty();
 }
 
@@ -483,7 +488,7 @@ bool FunContarBitacora(std::FILE* archivo) {
   return true;
 }
 
-/* ------------------------------------------------------------------- output */
+/* --------------------------------------------------------------- output */
 
 void FunImprimirFecha(int fecha) {
   std::printf("%04d-%02d-%02d", fecha / 10000, fecha / 100 % 100, fecha % 100);
@@ -566,7 +571,8 @@ void FunImprimirHoras() {
   for (int hora = 0; hora < 24; ++hora) {
     const long long n = registrosPorHora[hora];
     // Any hour with a registration gets at least one mark.
-    int largo = mayor > 0 ? static_cast<int>((n * kAnchoBarra + mayor - 1) / mayor) : 0;
+    int largo =
+        mayor > 0 ? static_cast<int>((n * kAnchoBarra + mayor - 1) / mayor) : 0;
     char barra[kAnchoBarra + 1];
     std::memset(barra, '#', static_cast<std::size_t>(largo));
     barra[largo] = '\0';
@@ -619,7 +625,7 @@ void FunImprimirTexto() {
         stdout);
 }
 
-/* ------------------------------------------------------------ command line */
+/* --------------------------------------------------------- command line */
 
 int FunErrorDeUso(const char* motivo, const char* argumento) {
   std::fprintf(stderr, "%s: %s: %s\n\n%s", kPrograma, motivo, argumento, kUso);
@@ -666,7 +672,7 @@ int FunLeerOpciones(int argc, char** argv) {
 
 }  // namespace
 
-/* --------------------------------------------------------------------- run */
+/* ------------------------------------------------------------------ run */
 
 int FunEjecutarInforme(int argc, char** argv) {
   const int estado = FunLeerOpciones(argc, argv);
@@ -694,8 +700,8 @@ int FunEjecutarInforme(int argc, char** argv) {
   else
     FunImprimirTexto();
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "%s: no se puede escribir el informe: %s\n",
-                 kPrograma, std::strerror(errno));
+    std::fprintf(stderr, "%s: no se puede escribir el informe: %s\n", kPrograma,
+                 std::strerror(errno));
     return 1;
   }
   return 0;
