@@ -583,14 +583,13 @@ void FunImprimirHoras() {
 void FunImprimirTexto() {
   std::printf("INFORME DE ATENCION QUENVARO - %s\n", rutaBitacora);
   if (hayRango) {
-    std::fputs("Dias pedidos: ", stdout);
+    std::fputs("Dias pedidos:", stdout);
     if (fechaDesde > 0) {
-      std::fputs("desde ", stdout);
+      std::fputs(" desde ", stdout);
       FunImprimirFecha(fechaDesde);
-      std::fputs(" ", stdout);
     }
     if (fechaHasta < 99999999) {
-      std::fputs("hasta ", stdout);
+      std::fputs(" hasta ", stdout);
       FunImprimirFecha(fechaHasta);
     }
     std::fputs("\n", stdout);
@@ -627,6 +626,14 @@ void FunImprimirTexto() {
 
 /* --------------------------------------------------------- command line */
 
+// Flushes standard output: 0, or 1 after saying why it failed.
+int FunTerminarSalida() {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  std::fprintf(stderr, "%s: no se puede escribir en la salida: %s\n", kPrograma,
+               std::strerror(errno));
+  return 1;
+}
+
 int FunErrorDeUso(const char* motivo, const char* argumento) {
   std::fprintf(stderr, "%s: %s: %s\n\n%s", kPrograma, motivo, argumento, kUso);
   return 2;
@@ -647,7 +654,7 @@ int FunLeerOpciones(int argc, char** argv) {
       finOpciones = true;
     } else if (std::strcmp(arg, "--help") == 0) {
       std::fputs(kUso, stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
+      return FunTerminarSalida();
     } else if (std::strcmp(arg, "--csv") == 0) {
       salidaCsv = true;
     } else if (std::strcmp(arg, "--desde") == 0 ||
@@ -699,10 +706,5 @@ int FunEjecutarInforme(int argc, char** argv) {
     FunImprimirCsv();
   else
     FunImprimirTexto();
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "%s: no se puede escribir el informe: %s\n", kPrograma,
-                 std::strerror(errno));
-    return 1;
-  }
-  return 0;
+  return FunTerminarSalida();
 }
