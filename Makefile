@@ -105,6 +105,7 @@ fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 # and prints a table of timings; see bench/README.md.
 bench:
 	@python3 bench/bench.py
+	@python3 bench/informe.py
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS) $(BENCH_BUILD)

@@ -85,14 +85,14 @@ std::string ComoTexto(const std::string& lineasLf) {
 #ifdef _WIN32
 namespace {
 
-// The program sits one folder above the test executables. Looking it up
+// The programs sit one folder above the test executables. Looking them up
 // from our own path works both on Windows and under wine, where the build
 // folder's Unix path would not name a file.
-fs::path RutaQuenvaro() {
+fs::path RutaPrograma(const wchar_t* nombre) {
   wchar_t propia[MAX_PATH];
   DWORD largo = GetModuleFileNameW(nullptr, propia, MAX_PATH);
   if (largo == 0 || largo == MAX_PATH) throw std::runtime_error("own path unknown");
-  return fs::path(propia).parent_path().parent_path() / "quenvaro.exe";
+  return fs::path(propia).parent_path().parent_path() / nombre;
 }
 
 HANDLE AbrirHeredable(const fs::path& ruta, bool escritura) {
@@ -103,24 +103,72 @@ HANDLE AbrirHeredable(const fs::path& ruta, bool escritura) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Starts quenvaro.exe in `carpeta` on the given standard streams, which it
-// inherits and this process then closes; returns the process handle.
-HANDLE IniciarEn(const fs::path& carpeta, HANDLE in, HANDLE out) {
+// One argument quoted so that the C runtime's command-line split gives it
+// back unchanged: backslashes are literal except before a quote.
+std::wstring Entrecomillado(const std::wstring& argumento) {
+  std::wstring resultado = L"\"";
+  std::size_t barras = 0;
+  for (wchar_t c : argumento) {
+    if (c == L'\\') {
+      ++barras;
+      continue;
+    }
+    resultado.append(c == L'"' ? 2 * barras + 1 : barras, L'\\');
+    barras = 0;
+    resultado += c;
+  }
+  resultado.append(2 * barras, L'\\');
+  return resultado + L"\"";
+}
+
+// Starts `programa` in `carpeta` with `argumentos` on the given standard
+// streams, which it inherits and this process then closes (`err` only when
+// it is not our own); returns the process handle.
+HANDLE Iniciar(const fs::path& programa, const std::vector<std::string>& argumentos,
+               const fs::path& carpeta, HANDLE in, HANDLE out, HANDLE err) {
   STARTUPINFOW inicio{};
   inicio.cb = sizeof inicio;
   inicio.dwFlags = STARTF_USESTDHANDLES;
   inicio.hStdInput = in;
   inicio.hStdOutput = out;
-  inicio.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  inicio.hStdError = err;
   PROCESS_INFORMATION proceso{};
-  std::wstring linea = L"\"" + RutaQuenvaro().wstring() + L"\"";
+  std::wstring linea = Entrecomillado(programa.wstring());
+  for (const std::string& argumento : argumentos)
+    linea += L" " + Entrecomillado(fs::path(argumento).wstring());
   BOOL creado = CreateProcessW(nullptr, &linea[0], nullptr, nullptr, TRUE, 0,
                                nullptr, carpeta.c_str(), &inicio, &proceso);
   CloseHandle(in);
   CloseHandle(out);
-  if (!creado) throw std::runtime_error("cannot start quenvaro.exe");
+  if (err != GetStdHandle(STD_ERROR_HANDLE)) CloseHandle(err);
+  if (!creado) throw std::runtime_error("cannot start " + programa.string());
   CloseHandle(proceso.hThread);
   return proceso.hProcess;
+}
+
+// Waits for a process started by Iniciar and returns its exit code.
+int EsperarFin(HANDLE proceso) {
+  WaitForSingleObject(proceso, INFINITE);
+  DWORD codigo = 0;
+  GetExitCodeProcess(proceso, &codigo);
+  CloseHandle(proceso);
+  return static_cast<int>(codigo);
+}
+
+// Runs `programa` in `carpeta` with `argumentos`, standard input read from
+// `entrada` and standard output written to `salida`; standard error goes
+// to `error` when given, else to ours. Returns its exit code.
+int Lanzar(const fs::path& programa, const std::vector<std::string>& argumentos,
+           const fs::path& carpeta, const fs::path& entrada,
+           const fs::path& salida, const fs::path* error) {
+  HANDLE in = AbrirHeredable(entrada, false);
+  HANDLE out = AbrirHeredable(salida, true);
+  HANDLE err = error != nullptr ? AbrirHeredable(*error, true)
+                                : GetStdHandle(STD_ERROR_HANDLE);
+  if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE ||
+      err == INVALID_HANDLE_VALUE)
+    throw std::runtime_error("cannot open the child's standard streams");
+  return EsperarFin(Iniciar(programa, argumentos, carpeta, in, out, err));
 }
 
 }  // namespace
@@ -130,20 +178,29 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
   const fs::path archivoEntrada = carpeta / ".entrada-prueba";
   const fs::path archivoSalida = carpeta / ".salida-prueba";
   EscribirArchivo(archivoEntrada, entrada);
-  HANDLE in = AbrirHeredable(archivoEntrada, false);
-  HANDLE out = AbrirHeredable(archivoSalida, true);
-  if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE)
-    throw std::runtime_error("cannot open the child's standard streams");
-  HANDLE proceso = IniciarEn(carpeta, in, out);
-  WaitForSingleObject(proceso, INFINITE);
-  DWORD codigo = 0;
-  GetExitCodeProcess(proceso, &codigo);
-  CloseHandle(proceso);
   Ejecucion resultado;
+  resultado.estado = Lanzar(RutaPrograma(L"quenvaro.exe"), {}, carpeta,
+                            archivoEntrada, archivoSalida, nullptr);
   resultado.salida = LeerArchivo(archivoSalida);
-  resultado.estado = static_cast<int>(codigo);
   fs::remove(archivoEntrada);
   fs::remove(archivoSalida);
+  return resultado;
+}
+
+Ejecucion EjecutarInforme(const fs::path& carpeta,
+                          const std::vector<std::string>& argumentos) {
+  const fs::path archivoEntrada = carpeta / ".entrada-prueba";
+  const fs::path archivoSalida = carpeta / ".salida-prueba";
+  const fs::path archivoError = carpeta / ".error-prueba";
+  EscribirArchivo(archivoEntrada, "");
+  Ejecucion resultado;
+  resultado.estado = Lanzar(RutaPrograma(L"quenvaro-informe.exe"), argumentos,
+                            carpeta, archivoEntrada, archivoSalida, &archivoError);
+  resultado.salida = LeerArchivo(archivoSalida);
+  resultado.error = LeerArchivo(archivoError);
+  fs::remove(archivoEntrada);
+  fs::remove(archivoSalida);
+  fs::remove(archivoError);
   return resultado;
 }
 
@@ -156,7 +213,8 @@ Interactiva::Interactiva(const fs::path& carpeta) {
     throw std::runtime_error("cannot make the child's pipes");
   SetHandleInformation(entrada, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(salida, HANDLE_FLAG_INHERIT, 0);
-  proceso_ = IniciarEn(carpeta, lecturaHijo, escrituraHijo);
+  proceso_ = Iniciar(RutaPrograma(L"quenvaro.exe"), {}, carpeta, lecturaHijo,
+                     escrituraHijo, GetStdHandle(STD_ERROR_HANDLE));
   entrada_ = entrada;
   salidaHijo_ = salida;
 }
@@ -192,12 +250,8 @@ int Interactiva::Terminar() {
   while (Leer()) {
   }
   CloseHandle(salidaHijo_);
-  WaitForSingleObject(proceso_, INFINITE);
-  DWORD codigo = 0;
-  GetExitCodeProcess(proceso_, &codigo);
-  CloseHandle(proceso_);
+  estado_ = EsperarFin(proceso_);
   proceso_ = nullptr;
-  estado_ = static_cast<int>(codigo);
   return estado_;
 }
 #else
@@ -257,6 +311,39 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
   waitpid(hijo, &estado, 0);
   resultado.estado = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
   fs::remove(archivoEntrada);
+  return resultado;
+}
+
+Ejecucion EjecutarInforme(const fs::path& carpeta,
+                          const std::vector<std::string>& argumentos) {
+  // Both outputs go to files, so neither can fill a pipe and stall the
+  // child while the parent waits on the other.
+  const fs::path archivoSalida = carpeta / ".salida-prueba";
+  const fs::path archivoError = carpeta / ".error-prueba";
+  std::vector<char*> argv{const_cast<char*>(QUENVARO_INFORME_EXE)};
+  for (const std::string& argumento : argumentos)
+    argv.push_back(const_cast<char*>(argumento.c_str()));
+  argv.push_back(nullptr);
+  pid_t hijo = fork();
+  if (hijo < 0) throw std::runtime_error("fork failed");
+  if (hijo == 0) {
+    int in = open("/dev/null", O_RDONLY);
+    int out = open(archivoSalida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(archivoError.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+        dup2(err, 2) < 0 || chdir(carpeta.c_str()) != 0)
+      _exit(127);
+    execv(QUENVARO_INFORME_EXE, argv.data());
+    _exit(127);
+  }
+  int estado = 0;
+  waitpid(hijo, &estado, 0);
+  Ejecucion resultado;
+  resultado.estado = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+  resultado.salida = LeerArchivo(archivoSalida);
+  resultado.error = LeerArchivo(archivoError);
+  fs::remove(archivoSalida);
+  fs::remove(archivoError);
   return resultado;
 }
 

@@ -1,10 +1,12 @@
-// Test support: fresh folders, whole-file reads and writes, and runs of the
-// built program with scripted standard input.
+// Test support: fresh folders, whole-file reads and writes, runs of the
+// built console with scripted standard input, and runs of the built report
+// program with arguments.
 #ifndef QUENVARO_TESTS_PROCESO_H_
 #define QUENVARO_TESTS_PROCESO_H_
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace prueba {
 
@@ -39,6 +41,7 @@ void EscribirArchivo(const fs::path& ruta, const std::string& bytes);
 
 struct Ejecucion {
   std::string salida;  // everything the program wrote to standard output
+  std::string error;   // ... and to standard error (EjecutarInforme only)
   int estado = -1;     // exit status, or -1 if it did not exit normally
 };
 
@@ -58,6 +61,11 @@ struct OpcionesEjecucion {
 // (ending there), and returns what it printed and how it exited.
 Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
                            const OpcionesEjecucion& opciones = {});
+
+// Runs the built quenvaro-informe in `carpeta` with `argumentos` and an
+// empty standard input, and returns both its outputs and how it exited.
+Ejecucion EjecutarInforme(const fs::path& carpeta,
+                          const std::vector<std::string>& argumentos);
 
 #ifndef _WIN32
 // Starts the built program in `carpeta` with a pipe as its standard input

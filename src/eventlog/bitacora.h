@@ -3,6 +3,8 @@
 #ifndef QUENVARO_EVENTLOG_BITACORA_H_
 #define QUENVARO_EVENTLOG_BITACORA_H_
 
+#include <cstddef>
+
 // Size of a timestamp buffer: "YYYY-MM-DD HH:MM:SS" plus its terminator.
 const int kTamMarcaTiempo = 20;
 // Size of the buffer a record is composed in; longer records are cut.
@@ -21,6 +23,39 @@ void FunComponerRegSesion(char* registro, const char* marca, int idSesion,
 void FunComponerFreeTurno(char* registro, const char* marca, int turno);
 void FunComponerCierre(char* registro, const char* marca, int sesiones,
                        int turnos);
+
+/* --------------------------------------------------------------- reading */
+
+// What a log line is, as read back.
+enum TipoRegistro {
+  kNoReconocido,  // any line that is not exactly one of the three records
+  kRegSesion,     // a registration and the turn it issued
+  kFreeTurno,     // a dispatched turn
+  kCierre         // a day close and its two counters
+};
+
+// One record read back. Its stamp is a real calendar date and time; its
+// numbers are as written, up to 10 digits, so they need 64 bits.
+struct RegistroLeido {
+  TipoRegistro tipo;
+  int anio, mes, dia;          // 1-9999, 1-12, 1-28..31
+  int hora, minuto, segundo;   // 0-23, 0-59, 0-59
+  long long primerNumero;      // REG_SESSION: session id; FREE_TURNO: turn;
+                               // SYS_SHUTDOWN: sessions
+  long long segundoNumero;     // REG_SESSION: turn; SYS_SHUTDOWN: turns
+};
+
+// Reads `largo` bytes as a "YYYY-MM-DD" real calendar date (leap years
+// counted, years 0001 to 9999). False, leaving the outputs untouched, when
+// it is anything else.
+bool FunInterpretarFecha(const char* texto, std::size_t largo, int* anio,
+                         int* mes, int* dia);
+
+// Reads one log line of `largo` bytes, its line end already taken off, and
+// returns its kind, also set in *registro; the other fields of *registro
+// hold the record only when it is one of the three.
+TipoRegistro FunInterpretarRegistro(const char* linea, std::size_t largo,
+                                    RegistroLeido* registro);
 
 /* ------------------------------------------------------------------ file */
 

@@ -11,6 +11,8 @@
 
 /* ---------------------------------------------------------------- opening */
 
+// Each returns nullptr on failure, with errno set to its cause.
+
 // Opens `nombre` for reading in binary mode, so no byte ends the read early
 // (Ctrl-Z does in Windows text mode); line ends arrive as stored.
 std::FILE* FunAbrirParaLeer(const char* nombre);

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cerrno>
+
 #include "platform/archivos.h"
 
 namespace {
@@ -20,6 +22,14 @@ bool ultimoFalloSostenido = false;
 bool FunFallar(const char* nombre) {
   ultimoError = GetLastError();
   ultimoFalloSostenido = false;
+  // errno too, for callers that name the cause to a person.
+  errno = ultimoError == ERROR_FILE_NOT_FOUND || ultimoError == ERROR_PATH_NOT_FOUND
+              ? ENOENT
+              : ultimoError == ERROR_ACCESS_DENIED ||
+                        ultimoError == ERROR_SHARING_VIOLATION ||
+                        ultimoError == ERROR_LOCK_VIOLATION
+                    ? EACCES
+                    : EIO;
   if (ultimoError == ERROR_SHARING_VIOLATION ||
       ultimoError == ERROR_LOCK_VIOLATION) {
     ultimoFalloSostenido = true;
