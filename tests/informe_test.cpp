@@ -226,6 +226,25 @@ TEST_F(Informe, CutLastLineCountsOnlyWhenItIsAWholeRecord) {
   EXPECT_NE(texto.find("ultima linea esta incompleta"), std::string::npos);
 }
 
+TEST_F(Informe, TextReportShowsDaysTotalsHoursAndForeignLines) {
+  // A turn left over for a week gives a wait wider than its column; it
+  // must still stand apart from the next one.
+  const std::string log = Reg("2026-01-01 09:00:00", 1, "Ana", "1") + "\nbasura\n" +
+                          Reg("2026-01-08 09:00:00", 1, "Luis", "1") + "\n" +
+                          Free("2026-01-08 09:10:00", "1") + "\n" +
+                          Reg("2026-01-08 10:20:00", 2, "Eva", "2") + "\n" +
+                          Free("2026-01-08 10:30:05", "2") + "\n";
+  const std::string texto = Correr(log, {});
+  const std::string bloque = std::string(50, '#');
+  for (const std::string& linea : std::vector<std::string>{
+           "\n2026-01-01         1         0        -        -        -      0     0       0\n",
+           "\n2026-01-08         2         2   10m05s 10090m00s 10090m00s      0     1       0\n",
+           "\nTOTAL              3         2                   10090m00s      0     1       0\n",
+           "\n09 | " + bloque + " 2\n10 | " + bloque.substr(25) + std::string(26, ' ') + "1\n",
+           "\nLineas no reconocidas (ignoradas): 1\n"})
+    EXPECT_NE(texto.find(ComoTexto(linea)), std::string::npos) << linea;
+}
+
 TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
   EscribirArchivo(carpeta_ / "otra.txt", "");
   fs::create_directory(carpeta_ / "carpeta");

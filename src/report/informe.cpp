@@ -502,12 +502,14 @@ void FunImprimirCsv() {
   }
 }
 
-// A wait as minutes and seconds, right-aligned in `ancho` columns.
-void FunImprimirEspera(long long segundos, int ancho) {
+// A wait as minutes and seconds, right-aligned in a column of 8 after a
+// blank, which still parts it from its neighbour when a wait of a week or
+// more is wider than the column.
+void FunImprimirEspera(long long segundos) {
   char texto[48];
   std::snprintf(texto, sizeof texto, "%lldm%02llds", segundos / 60,
                 segundos % 60);
-  std::printf("%*s", ancho, texto);
+  std::printf(" %8s", texto);
 }
 
 const char kRegla[] =
@@ -525,11 +527,11 @@ void FunImprimirTabla(const Dia& total, long long mostrados) {
     FunImprimirFecha(d.fecha);
     std::printf(" %9lld %9lld", d.sesiones, d.atendidos);
     if (d.esperas > 0) {
-      FunImprimirEspera(d.mediana, 9);
-      FunImprimirEspera(d.p90, 9);
-      FunImprimirEspera(d.maxima, 9);
+      FunImprimirEspera(d.mediana);
+      FunImprimirEspera(d.p90);
+      FunImprimirEspera(d.maxima);
     } else {
-      std::printf("%9s%9s%9s", "-", "-", "-");
+      std::printf(" %8s %8s %8s", "-", "-", "-");
     }
     std::printf(" %6lld %5lld %7lld\n", d.sinRegistro, d.sesiones - d.tomados,
                 d.cierres);
@@ -538,9 +540,9 @@ void FunImprimirTabla(const Dia& total, long long mostrados) {
   std::printf("%-10s %9lld %9lld %8s %8s", "TOTAL", total.sesiones,
               total.atendidos, "", "");
   if (total.esperas > 0)
-    FunImprimirEspera(total.maxima, 9);
+    FunImprimirEspera(total.maxima);
   else
-    std::printf("%9s", "-");
+    std::printf(" %8s", "-");
   std::printf(" %6lld %5lld %7lld\n", total.sinRegistro,
               total.sesiones - total.tomados, total.cierres);
   std::printf(
