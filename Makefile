@@ -13,7 +13,7 @@ BENCH_BUILD := $(CURDIR)/build-bench
 MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
 FUZZ_SECONDS ?= 30
-FUZZ_TARGETS ?= interpretar_entero recuperar_cola
+FUZZ_TARGETS ?= interpretar_entero recuperar_cola interpretar_registro
 
 # Every sanitizer report, leaks included, ends the process with a non-zero
 # status. The end-to-end tests run the sanitized program as a child, which
