@@ -35,7 +35,7 @@ bool FunFalloTransitorio();
 
 // Calls `intento` until it succeeds or fails for a cause that does not pass.
 // With `esperar`, transient failures are retried with growing pauses for
-// about 1.4 s in all; without it, `intento` runs once. True on success.
+// about 1.1 s in all; without it, `intento` runs once. True on success.
 bool FunReintentar(bool (*intento)(), bool esperar);
 
 /* ------------------------------------------------------------- durability */
