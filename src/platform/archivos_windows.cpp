@@ -111,7 +111,14 @@ bool FunReemplazarForzado(const char* origen, const char* destino) {
   if (MoveFileExA(origen, destino,
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
     return true;
-  return FunFallar(destino);
+  FunFallar(destino);
+  if (!ultimoFalloSostenido && ultimoError == ERROR_ACCESS_DENIED) {
+    // The file held may be the temporary itself, a scanner reading it
+    // right after it was closed.
+    SetLastError(ultimoError);
+    FunFallar(origen);
+  }
+  return false;
 }
 
 std::size_t FunPlegarFinesDeLinea(char* bloque, std::size_t n,
