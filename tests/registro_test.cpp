@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "eventlog/bitacora.h"
 #include "proceso.h"
 #include "registry/registro.h"
 #include "textos.h"
@@ -15,8 +16,16 @@ namespace {
 
 class Registro : public ::testing::Test {
  protected:
-  void SetUp() override { FunReiniciarRegistro(); }
-  void TearDown() override { FunReiniciarRegistro(); }
+  // Records that a test could not write would otherwise be appended by
+  // the next one.
+  void SetUp() override {
+    FunReiniciarRegistro();
+    FunReiniciarBitacora();
+  }
+  void TearDown() override {
+    FunReiniciarRegistro();
+    FunReiniciarBitacora();
+  }
 
   std::vector<int> Cola() {
     std::vector<int> numeros;

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <new>
