@@ -49,9 +49,8 @@ TEST_F(FallosDisco, BackupThatCannotBeReadStopsTheStartAndTouchesNothing) {
 TEST_F(FallosDisco, BackupWithoutReadPermissionStopsTheStartToo) {
   EscribirArchivo(carpeta_ / "cola_respaldo.txt", LineaRespaldo(5) + LineaRespaldo(6));
   fs::permissions(carpeta_ / "cola_respaldo.txt", fs::perms::none);
-  // The folder is open to all, so only the program's own choice keeps it
+  // The folder stays writable, so only the program's own choice keeps it
   // from writing anything.
-  fs::permissions(carpeta_.ruta(), fs::perms::all);
   OpcionesEjecucion opciones;
   opciones.sinPrivilegios = true;
   Ejecucion e = EjecutarQuenvaro(carpeta_.ruta(), "1\nAna\n4\n", opciones);

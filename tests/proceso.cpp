@@ -17,6 +17,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <linux/capability.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -280,8 +282,12 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
                     static_cast<rlim_t>(opciones.limiteArchivo)};
       setrlimit(RLIMIT_FSIZE, &limite);
     }
+    // Root stays root, so the program reaches its own path wherever the
+    // clone and the scratch folder live; only its power to pass over file
+    // modes goes, for this process and everything it executes.
     if (opciones.sinPrivilegios && geteuid() == 0 &&
-        (setgid(65534) != 0 || setuid(65534) != 0))
+        (prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0 ||
+         prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) != 0))
       _exit(127);
     if (!opciones.traza.empty()) {
       // LeakSanitizer cannot work under a tracer; the other checks can.

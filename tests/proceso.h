@@ -52,8 +52,8 @@ struct OpcionesEjecucion {
   // When set (POSIX only), the program runs under strace, which writes the
   // file calls, with the path behind every descriptor, to this file.
   std::string traza;
-  // POSIX only: when run as root, the program runs as the user "nobody",
-  // so that file modes bind it as they bind an operator.
+  // Linux only: when run as root, the program runs without the capabilities
+  // that pass over file modes, so that they bind it as they bind an operator.
   bool sinPrivilegios = false;
 };
 
