@@ -1,5 +1,6 @@
-# Quick start: `make run` builds and starts the program in this folder;
-# `make test` builds and runs the whole suite; `make test-sanitize` runs it
+# Quick start: `make` builds every program; `make install` installs them
+# into PREFIX (default /usr/local); `make run` builds and starts the console
+# in this folder; `make test` builds and runs the whole suite; `make test-sanitize` runs it
 # under the sanitizers in a build folder of its own, `make test-valgrind`
 # whole days of the program under valgrind, and `make fuzz` the fuzz
 # targets in another build folder; `make test-windows` cross-builds
@@ -10,6 +11,9 @@ FUZZ_BUILD := $(CURDIR)/build-fuzz
 WINDOWS := $(CURDIR)/build-windows
 # bench/bench.py's; only `make clean` needs its name here.
 BENCH_BUILD := $(CURDIR)/build-bench
+PREFIX ?= /usr/local
+# What `make` builds and `make install` installs.
+PROGRAMAS := quenvaro quenvaro-informe
 MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
 FUZZ_SECONDS ?= 30
@@ -22,10 +26,16 @@ SANITIZER_ENV := \
   ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:strict_string_checks=1 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all build run test test-sanitize test-valgrind fuzz bench clean \
+.PHONY: all build install run test test-sanitize test-valgrind fuzz bench clean \
         build-windows test-windows package-windows
 
-all: build
+# The programs alone, with the tests off as for `make run`; named one by
+# one, so that a build/ that `make test` configured still builds no test.
+all: $(BUILD)/CMakeCache.txt
+	@cmake --build $(BUILD) --target $(PROGRAMAS) -j $(JOBS) >&2
+
+install: all
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 # `make run` configures build/ for the program alone and builds only its
 # target, so it needs no test framework. `make test` configures the same
