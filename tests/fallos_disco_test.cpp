@@ -204,6 +204,11 @@ TEST_F(FallosDisco, LogAppendCutShortLeavesNoHalfRecord) {
 
   Correr("4\n");
   EXPECT_EQ(Bitacora(), SinMarcas(previo) + Cierre(0, 0));
+
+  // A log that the append created is cut back to nothing.
+  fs::remove(carpeta_ / "bitacora.txt");
+  Correr("1\nBeto\n", 40);
+  EXPECT_EQ(LeerArchivo(carpeta_ / "bitacora.txt"), "");
 }
 
 TEST_F(FallosDisco, FullDiskMidDayKeepsTheLastWholeBackup) {

@@ -77,10 +77,12 @@ bool FunVolcarRegistros() {
   // itself to the next one written once space is back. (The size is asked
   // of the file system: an append stream's position before its first write
   // is the start of the file on some systems.) A log missing now will be
-  // created, and its name must reach the disk too.
+  // created: it ends at zero, and its name must reach the disk too.
   std::error_code sinTamano;
-  const std::uintmax_t inicio =
+  std::uintmax_t inicio =
       std::filesystem::file_size(kArchivoBitacora, sinTamano);
+  const bool nuevo = sinTamano == std::errc::no_such_file_or_directory;
+  if (nuevo) inicio = 0;
   std::FILE* archivo = FunAbrirParaAnexar(kArchivoBitacora);
   if (archivo == nullptr) return false;
   // setvbuf must come before any other use of the stream.
@@ -93,14 +95,14 @@ bool FunVolcarRegistros() {
     correcto = std::fprintf(archivo, "%s\n", registroEnCurso) >= 0;
   if (!FunCerrarForzado(archivo)) correcto = false;
   if (!correcto) {
-    if (!sinTamano) {
+    if (!sinTamano || nuevo) {
       std::error_code ignorado;
       std::filesystem::resize_file(kArchivoBitacora, inicio, ignorado);
     }
     return false;
   }
   FunOlvidarPendientes();
-  if (sinTamano) FunForzarCarpeta();
+  if (nuevo) FunForzarCarpeta();
   return true;
 }
 
