@@ -209,6 +209,11 @@ TEST_F(FallosDisco, LogAppendCutShortLeavesNoHalfRecord) {
   fs::remove(carpeta_ / "bitacora.txt");
   Correr("1\nBeto\n", 40);
   EXPECT_EQ(LeerArchivo(carpeta_ / "bitacora.txt"), "");
+
+  // A record that an earlier run left cut short stays a line of its own.
+  EscribirArchivo(carpeta_ / "bitacora.txt", "REG_SESSION  -> [202");
+  Correr("4\n");
+  EXPECT_EQ(Bitacora(), "REG_SESSION  -> [202\n" + Cierre(1, 1));
 }
 
 TEST_F(FallosDisco, FullDiskMidDayKeepsTheLastWholeBackup) {
