@@ -111,6 +111,7 @@ TEST_F(FallosDisco, SecondProgramInTheFolderIsRefusedUntilTheFirstEnds) {
 // cut: data not yet synced, and folder entries (a creation, a rename) whose
 // folder was not synced since, are lost. Every rename must install synced
 // data, and nothing may reach the console while anything is still at risk.
+// A dispatch's record must be on disk before the backup drops its turn.
 TEST_F(FallosDisco, NothingIsConfirmedBeforeItIsOnDisk) {
   if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
   OpcionesEjecucion opciones;
@@ -122,6 +123,7 @@ TEST_F(FallosDisco, NothingIsConfirmedBeforeItIsOnDisk) {
   std::map<std::string, bool> existe;  // by the name the program opens
   bool carpetaEnRiesgo = false;
   int renombres = 0, confirmaciones = 0;
+  bool liberado = false;  // the FREE_TURNO record was written
   static const std::regex apertura(R"re(openat\(.*, "([^"]+)", ([A-Z_|]+).*\) = \d+<)re");
   static const std::regex escritura(R"re(^\d+ +write\((\d+)<([^>]+)>)re");
   static const std::regex forzado(R"re(f(?:data)?sync\(\d+<([^>]+)>\) = 0)re");
@@ -137,6 +139,7 @@ TEST_F(FallosDisco, NothingIsConfirmedBeforeItIsOnDisk) {
     } else if (std::regex_search(linea, m, escritura)) {
       if (m[1] != "1") {
         enRiesgo[m[2]] = true;
+        liberado = liberado || linea.find("\"FREE_TURNO") != std::string::npos;
         continue;
       }
       ++confirmaciones;
@@ -156,6 +159,7 @@ TEST_F(FallosDisco, NothingIsConfirmedBeforeItIsOnDisk) {
       enRiesgo.erase(origen);
       carpetaEnRiesgo = true;
       ++renombres;
+      EXPECT_TRUE(renombres != 3 || (liberado && !enRiesgo[carpeta + "/bitacora.txt"])) << linea;
     }
   }
   EXPECT_EQ(renombres, 3);

@@ -155,14 +155,17 @@ void FunDespacharTurno() {
   frenteCola = turno->siguiente;
   if (frenteCola == nullptr) finalCola = nullptr;
 
-  // The backup must no longer hold the turn once it is announced.
-  FunSincronizarColaDisco();
-
+  // The record is on disk before the backup drops the turn: a death between
+  // the two leaves the turn waiting, to be dispatched again, rather than in
+  // neither file and never announced.
   char marca[kTamMarcaTiempo];
   char registro[kTamRegistro];
   FunTomarMarcaTiempo(marca);
   FunComponerFreeTurno(registro, marca, turno->numeroTurno);
   FunEscribirBitacora(registro);
+
+  // The backup must no longer hold the turn once it is announced.
+  FunSincronizarColaDisco();
 
   std::printf("\n>> Atendiendo Turno #%d. Nodo destruido con free(temp).\n\n",
               turno->numeroTurno);

@@ -39,7 +39,7 @@ void FunIniciarSesion(const char* nombre);
 // message only when memory is exhausted.
 void FunEncolarTurno(const char* descripcion);
 
-// Unlinks the front turn, rewrites the backup, logs FREE_TURNO, announces the
+// Unlinks the front turn, logs FREE_TURNO, rewrites the backup, announces the
 // turn and frees it; reports an empty queue instead.
 void FunDespacharTurno();
 
