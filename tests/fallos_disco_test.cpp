@@ -97,6 +97,8 @@ TEST_F(FallosDisco, SecondProgramInTheFolderIsRefusedUntilTheFirstEnds) {
   EXPECT_EQ(primero.salida(), ComoTexto(kMenu + kPideNombre + Registrado(5, 5) +
                                         kMenu + kCierre));
   EXPECT_TRUE(fs::exists(carpeta_ / "quenvaro.lock"));
+  EXPECT_EQ(fs::status(carpeta_ / "quenvaro.lock").permissions() & fs::perms::others_write,
+            fs::perms::others_write);  // so that every operator's program locks it alike
 
   // A program killed while it holds the folder leaves no stale lock.
   Interactiva matado(carpeta_.ruta());
@@ -104,6 +106,16 @@ TEST_F(FallosDisco, SecondProgramInTheFolderIsRefusedUntilTheFirstEnds) {
   matado.Matar();
   matado.Terminar();
   EXPECT_EQ(Correr("4\n"), ComoTexto(kMenu + kCierre));
+
+  // Another operator's lock file, which "nobody" (when root runs the test)
+  // may only read, still keeps the folder to one program.
+  fs::permissions(carpeta_ / "quenvaro.lock",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+  OpcionesEjecucion otro;
+  otro.sinPrivilegios = true;
+  Interactiva tercero(carpeta_.ruta());
+  tercero.Esperar(kMenu);
+  EXPECT_EQ(EjecutarQuenvaro(carpeta_.ruta(), "4\n", otro).salida, ComoTexto(kYaAbierto));
 }
 
 #ifndef _WIN32

@@ -69,6 +69,23 @@ std::FILE* FunAbrir(const char* nombre, DWORD acceso, DWORD creacion,
   return archivo;
 }
 
+// The folder lock's file and, once open, its handle.
+const char* nombreCerrojo = nullptr;
+HANDLE manejadorCerrojo = INVALID_HANDLE_VALUE;
+
+// Opens the lock file, creating it when missing. LockFileEx takes a read
+// handle too, so a lock file that this user may only read (another user's,
+// or a read-only one) still takes part.
+bool FunAbrirCerrojo() {
+  const DWORD compartir = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  manejadorCerrojo = CreateFileA(nombreCerrojo, GENERIC_READ | GENERIC_WRITE, compartir,
+                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (manejadorCerrojo == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
+    manejadorCerrojo = CreateFileA(nombreCerrojo, GENERIC_READ, compartir, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return manejadorCerrojo != INVALID_HANDLE_VALUE || FunFallar(nombreCerrojo);
+}
+
 }  // namespace
 
 std::FILE* FunAbrirParaLeer(const char* nombre) {
@@ -149,15 +166,14 @@ std::size_t FunPlegarFinesDeLinea(char* bloque, std::size_t n,
 bool FunTomarCerrojo(const char* nombre) {
   // Shared open, exclusive lock: a second window opens the file and is then
   // refused the lock, which the system drops when the holder dies.
-  HANDLE manejador = CreateFileA(nombre, GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (manejador == INVALID_HANDLE_VALUE) return true;  // no guard possible
+  nombreCerrojo = nombre;
+  if (!FunReintentar(FunAbrirCerrojo, true))
+    return FunFalloPorAusencia();  // no lock file, and none can be made
   OVERLAPPED desde{};
-  if (LockFileEx(manejador, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
+  if (LockFileEx(manejadorCerrojo, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
                  0, 1, 0, &desde))
     return true;  // the handle stays open, and the lock held, until exit
   bool ocupado = GetLastError() == ERROR_LOCK_VIOLATION;
-  CloseHandle(manejador);
+  CloseHandle(manejadorCerrojo);
   return !ocupado;
 }
