@@ -18,6 +18,7 @@
 #endif
 
 #include "dia.h"
+#include "platform/archivos.h"
 #include "proceso.h"
 #include "registry/registro.h"
 #include "textos.h"
@@ -184,6 +185,7 @@ TEST_F(Respaldo, RewriteThatCannotBeDoneKeepsThePreviousBackup) {
   FunSincronizarColaDisco();
   EXPECT_TRUE(fs::is_directory("cola_respaldo.txt"));
   EXPECT_FALSE(fs::exists("cola_respaldo.txt.tmp"));
+  EXPECT_FALSE(FunFalloTransitorio());  // no program holds it: no waiting
 }
 
 /* ------------------------------------------------- the built program */

@@ -15,9 +15,23 @@ namespace {
 
 // GetLastError() of the last failure of this module.
 DWORD ultimoError = ERROR_SUCCESS;
-// The file that failed, to tell a file held by another program from one
-// that no program could ever open (a folder, a read-only file).
+// The file that failed is held by another program, so the failure may pass;
+// a folder, a read-only file or one this user may not write never does.
 bool ultimoFalloSostenido = false;
+
+// Whether another program has `nombre` open: an open that shares nothing is
+// then refused for sharing, whatever that program's own access or sharing.
+// A folder, or a file no one holds, opens or fails for another cause.
+bool FunAbiertoPorOtro(const char* nombre) {
+  HANDLE prueba = CreateFileA(nombre, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (prueba != INVALID_HANDLE_VALUE) {
+    CloseHandle(prueba);
+    return false;
+  }
+  const DWORD causa = GetLastError();
+  return causa == ERROR_SHARING_VIOLATION || causa == ERROR_LOCK_VIOLATION;
+}
 
 bool FunFallar(const char* nombre) {
   ultimoError = GetLastError();
@@ -35,12 +49,8 @@ bool FunFallar(const char* nombre) {
     ultimoFalloSostenido = true;
   } else if (ultimoError == ERROR_ACCESS_DENIED && nombre != nullptr) {
     // Access is also denied while another handle holds the file without
-    // sharing deletion (a replace) or while it is being deleted; only then
-    // does waiting help.
-    DWORD atributos = GetFileAttributesA(nombre);
-    ultimoFalloSostenido =
-        atributos != INVALID_FILE_ATTRIBUTES &&
-        (atributos & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
+    // sharing deletion (a replace); only then does waiting help.
+    ultimoFalloSostenido = FunAbiertoPorOtro(nombre);
   }
   return false;
 }
