@@ -46,6 +46,8 @@ bool alertaPorDar = false;
 // cut in an earlier run, or one that this run could not take back. Only an
 // append that succeeds leaves a line end there for certain.
 bool finalPorRevisar = true;
+// This program created the log, and its name has not reached the disk yet.
+bool creacionPorForzar = false;
 
 void FunOlvidarPendientes() {
   while (primerPendiente != nullptr) {
@@ -110,6 +112,14 @@ bool FunVolcarRegistros() {
   }
   std::FILE* archivo = FunAbrirParaAnexar(kArchivoBitacora);
   if (archivo == nullptr) return false;
+  // The new log's name goes to disk before any record does, or a power cut
+  // could take the records with it; until then nothing is written.
+  if (nuevo) creacionPorForzar = true;
+  if (creacionPorForzar && !FunForzarCarpeta()) {
+    std::fclose(archivo);
+    return false;
+  }
+  creacionPorForzar = false;
   // setvbuf must come before any other use of the stream.
   std::setvbuf(archivo, bufferRegistro, _IOFBF, sizeof bufferRegistro);
   bool correcto = !terminarLinea || std::fputc('\n', archivo) != EOF;
@@ -129,7 +139,6 @@ bool FunVolcarRegistros() {
     return false;
   }
   FunOlvidarPendientes();
-  if (nuevo) FunForzarCarpeta();
   return true;
 }
 
@@ -188,6 +197,7 @@ void FunReiniciarBitacora() {
   cuentaPerdidos = 0;
   alertaPorDar = false;
   finalPorRevisar = true;
+  creacionPorForzar = false;
 }
 
 /* -------------------------------------------------------------- display */
