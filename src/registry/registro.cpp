@@ -110,13 +110,18 @@ void FunIniciarSesion(const char* nombre) {
         stdout);
     return;
   }
+  // The turn comes before any other change: a registration without one
+  // would log and confirm the previous turn's number.
+  if (!FunEncolarTurno(kDescripcionGeneral)) {
+    delete sesion;
+    return;
+  }
   funContadorSesionesDia++;
   sesion->idSesion = funContadorSesionesDia;
   FunCopiarTexto(sesion->nombre, nombre);
   sesion->siguiente = inicioSesiones;
   inicioSesiones = sesion;
 
-  FunEncolarTurno(kDescripcionGeneral);
   FunSincronizarColaDisco();
 
   char marca[kTamMarcaTiempo];
@@ -132,17 +137,18 @@ void FunIniciarSesion(const char* nombre) {
               funContadorTurnosDia);
 }
 
-void FunEncolarTurno(const char* descripcion) {
+bool FunEncolarTurno(const char* descripcion) {
   NodoTurno* turno = FunCrearTurno(funContadorTurnosDia + 1, descripcion);
   if (turno == nullptr) {
     std::fputs(
         "\n[MANEJADOR DE ERRORES] Runtime Error: Sin memoria para encolar "
         "turno.\n",
         stdout);
-    return;
+    return false;
   }
   funContadorTurnosDia++;
   FunAnexarTurno(turno);
+  return true;
 }
 
 void FunDespacharTurno() {
