@@ -18,6 +18,7 @@
 #endif
 
 #include "dia.h"
+#include "platform/archivos.h"
 #include "proceso.h"
 #include "registry/registro.h"
 #include "textos.h"
@@ -112,22 +113,19 @@ TEST_F(Respaldo, RestoreWithoutAFileLeavesAnEmptyDay) {
   EXPECT_FALSE(fs::exists("cola_respaldo.txt"));
 }
 
-TEST_F(Respaldo, RestoreOutOfMemorySkipsOnlyThatLine) {
+TEST_F(Respaldo, RestoreOutOfMemoryRefusesTheStart) {
   EscribirArchivo("cola_respaldo.txt", "3|a\n4|b\n5|c\n");
   FunProgramarFalloAsignacion(1);
-  FunRecuperarColaDisco();
-  ASSERT_NE(frenteCola, nullptr);
-  EXPECT_EQ(frenteCola->numeroTurno, 3);
-  EXPECT_EQ(finalCola->numeroTurno, 5);
-  EXPECT_EQ(frenteCola->siguiente, finalCola);
-  EXPECT_EQ(funContadorTurnosDia, 5);
-
-  FunReiniciarRegistro();
-  FunProgramarFalloAsignacion(1);
-  EscribirArchivo("cola_respaldo.txt", "3|a\n4|b\n");
-  FunRecuperarColaDisco();
-  EXPECT_EQ(funContadorTurnosDia, 3);
-  EXPECT_EQ(frenteCola, finalCola);
+  std::fflush(stdout);
+  ::testing::internal::CaptureStdout();
+  EXPECT_FALSE(FunRecuperarColaDisco());
+  std::fflush(stdout);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), kSinMemoriaTurno);
+  EXPECT_EQ(frenteCola, nullptr);
+  EXPECT_EQ(finalCola, nullptr);
+  EXPECT_EQ(funContadorTurnosDia, 0);
+  EXPECT_EQ(funContadorSesionesDia, 0);
+  EXPECT_EQ(LeerArchivo("cola_respaldo.txt"), "3|a\n4|b\n5|c\n");
 }
 
 TEST_F(Respaldo, RewriteHoldsTheQueueFrontFirstAndLeavesNoTemporary) {
@@ -184,6 +182,7 @@ TEST_F(Respaldo, RewriteThatCannotBeDoneKeepsThePreviousBackup) {
   FunSincronizarColaDisco();
   EXPECT_TRUE(fs::is_directory("cola_respaldo.txt"));
   EXPECT_FALSE(fs::exists("cola_respaldo.txt.tmp"));
+  EXPECT_FALSE(FunFalloTransitorio());  // no program holds it: no waiting
 }
 
 /* ------------------------------------------------- the built program */

@@ -21,8 +21,9 @@ const char kRegla[] =
 char bloqueCopia[64 * 1024];
 
 // Each append hands stdio this buffer instead of letting it fstat the log to
-// size one, a system call per record. It holds the longest record and its
-// line end, so a record still leaves in one write.
+// size one, a system call per record. It holds the longest record, its line
+// end and the line end that may go before it, so each record, flushed on its
+// own, leaves in one write: a kill between two writes never tears one.
 char bufferRegistro[kTamRegistro + 1];
 
 // Records that could not be appended yet, oldest first. They go out before
@@ -41,6 +42,12 @@ int cuentaPerdidos = 0;
 const char* registroEnCurso = nullptr;
 // A failure episode began and the operator has not been told yet.
 bool alertaPorDar = false;
+// The log may end in a fragment: a record cut short by a kill or a power
+// cut in an earlier run, or one that this run could not take back. Only an
+// append that succeeds leaves a line end there for certain.
+bool finalPorRevisar = true;
+// This program created the log, and its name has not reached the disk yet.
+bool creacionPorForzar = false;
 
 void FunOlvidarPendientes() {
   while (primerPendiente != nullptr) {
@@ -68,6 +75,17 @@ void FunGuardarPendiente(const char* linea) {
   ++cuentaPendientes;
 }
 
+// The log's last byte, or EOF when it cannot be read.
+int FunLeerUltimoByte() {
+  std::FILE* archivo = FunAbrirParaLeer(kArchivoBitacora);
+  if (archivo == nullptr) return EOF;
+  std::setvbuf(archivo, nullptr, _IONBF, 0);  // one byte is all it reads
+  const int ultimo =
+      std::fseek(archivo, -1, SEEK_END) == 0 ? std::fgetc(archivo) : EOF;
+  std::fclose(archivo);
+  return ultimo;
+}
+
 // One attempt to append every pending record and then the one under way,
 // all or none, and to force them to disk. On success the pending ones are
 // gone.
@@ -77,30 +95,50 @@ bool FunVolcarRegistros() {
   // itself to the next one written once space is back. (The size is asked
   // of the file system: an append stream's position before its first write
   // is the start of the file on some systems.) A log missing now will be
-  // created, and its name must reach the disk too.
+  // created: it ends at zero, and its name must reach the disk too.
   std::error_code sinTamano;
-  const std::uintmax_t inicio =
+  std::uintmax_t inicio =
       std::filesystem::file_size(kArchivoBitacora, sinTamano);
+  const bool nuevo = sinTamano == std::errc::no_such_file_or_directory;
+  if (nuevo) inicio = 0;
+  // A fragment at the end gets a line end of its own first, so it stands
+  // alone as a line that is no record, and the next record starts a line.
+  // The log is never cut below where it ended.
+  bool terminarLinea = false;
+  if (finalPorRevisar && !sinTamano && inicio > 0) {
+    const int ultimo = FunLeerUltimoByte();
+    if (ultimo == EOF) return false;
+    terminarLinea = ultimo != '\n';
+  }
   std::FILE* archivo = FunAbrirParaAnexar(kArchivoBitacora);
   if (archivo == nullptr) return false;
+  // The new log's name goes to disk before any record does, or a power cut
+  // could take the records with it; until then nothing is written.
+  if (nuevo) creacionPorForzar = true;
+  if (creacionPorForzar && !FunForzarCarpeta()) {
+    std::fclose(archivo);
+    return false;
+  }
+  creacionPorForzar = false;
   // setvbuf must come before any other use of the stream.
   std::setvbuf(archivo, bufferRegistro, _IOFBF, sizeof bufferRegistro);
-  bool correcto = true;
+  bool correcto = !terminarLinea || std::fputc('\n', archivo) != EOF;
   for (const RegistroPendiente* r = primerPendiente; r != nullptr && correcto;
        r = r->siguiente)
-    correcto = std::fprintf(archivo, "%s\n", r->texto) >= 0;
+    correcto = std::fprintf(archivo, "%s\n", r->texto) >= 0 &&
+               std::fflush(archivo) == 0;
   if (correcto && registroEnCurso != nullptr)
     correcto = std::fprintf(archivo, "%s\n", registroEnCurso) >= 0;
   if (!FunCerrarForzado(archivo)) correcto = false;
+  finalPorRevisar = !correcto;
   if (!correcto) {
-    if (!sinTamano) {
+    if (!sinTamano || nuevo) {
       std::error_code ignorado;
       std::filesystem::resize_file(kArchivoBitacora, inicio, ignorado);
     }
     return false;
   }
   FunOlvidarPendientes();
-  if (sinTamano) FunForzarCarpeta();
   return true;
 }
 
@@ -158,6 +196,8 @@ void FunReiniciarBitacora() {
   FunOlvidarPendientes();
   cuentaPerdidos = 0;
   alertaPorDar = false;
+  finalPorRevisar = true;
+  creacionPorForzar = false;
 }
 
 /* -------------------------------------------------------------- display */

@@ -64,8 +64,10 @@ std::size_t FunPlegarFinesDeLinea(char* bloque, std::size_t n,
 /* ------------------------------------------------------------------ lock */
 
 // Takes an operating-system lock on the file `nombre` (created empty when
-// missing) and holds it until the process ends. False only when another
-// process holds it; a lock file that cannot be made at all counts as taken.
+// missing) and holds it until the process ends; a lock file that another
+// user made, or that this one may only read, takes part all the same. False
+// when another process holds it, or when it exists but cannot be opened at
+// all; where there is none and none can be made, true without a lock.
 bool FunTomarCerrojo(const char* nombre);
 
 #endif  // QUENVARO_PLATFORM_ARCHIVOS_H_

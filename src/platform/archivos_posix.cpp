@@ -72,10 +72,26 @@ bool FunReemplazarForzado(const char* origen, const char* destino) {
 std::size_t FunPlegarFinesDeLinea(char*, std::size_t n, bool*) { return n; }
 
 bool FunTomarCerrojo(const char* nombre) {
-  int descriptor = open(nombre, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (descriptor < 0) return true;  // no lock file can be made: no guard
+  // Operators with accounts of their own may share the folder, so the lock
+  // file is made writable for all (the umask would leave it the maker's
+  // alone) and every program takes the same write lock. One that this user
+  // may only read, made by hand or by an earlier version, still takes part:
+  // a read lock is refused while a program holds the write lock.
+  short tipo = F_WRLCK;
+  int descriptor = open(nombre, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (descriptor >= 0)
+    fchmod(descriptor, 0666);
+  else
+    descriptor = open(nombre, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (descriptor < 0) {
+    descriptor = open(nombre, O_RDONLY | O_CLOEXEC);
+    tipo = F_RDLCK;
+  }
+  // Only where there is no lock file, and none can be made, is there no
+  // guard; one that exists but cannot be opened at all might be held.
+  if (descriptor < 0) return errno == ENOENT;
   struct flock cerrojo {};
-  cerrojo.l_type = F_WRLCK;
+  cerrojo.l_type = tipo;
   cerrojo.l_whence = SEEK_SET;
   // An fcntl lock, unlike flock, is honoured by network file systems. It is
   // released when the process ends in any way, so none is ever left stale;

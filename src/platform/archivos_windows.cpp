@@ -15,9 +15,23 @@ namespace {
 
 // GetLastError() of the last failure of this module.
 DWORD ultimoError = ERROR_SUCCESS;
-// The file that failed, to tell a file held by another program from one
-// that no program could ever open (a folder, a read-only file).
+// The file that failed is held by another program, so the failure may pass;
+// a folder, a read-only file or one this user may not write never does.
 bool ultimoFalloSostenido = false;
+
+// Whether another program has `nombre` open: an open that shares nothing is
+// then refused for sharing, whatever that program's own access or sharing.
+// A folder, or a file no one holds, opens or fails for another cause.
+bool FunAbiertoPorOtro(const char* nombre) {
+  HANDLE prueba = CreateFileA(nombre, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (prueba != INVALID_HANDLE_VALUE) {
+    CloseHandle(prueba);
+    return false;
+  }
+  const DWORD causa = GetLastError();
+  return causa == ERROR_SHARING_VIOLATION || causa == ERROR_LOCK_VIOLATION;
+}
 
 bool FunFallar(const char* nombre) {
   ultimoError = GetLastError();
@@ -35,12 +49,8 @@ bool FunFallar(const char* nombre) {
     ultimoFalloSostenido = true;
   } else if (ultimoError == ERROR_ACCESS_DENIED && nombre != nullptr) {
     // Access is also denied while another handle holds the file without
-    // sharing deletion (a replace) or while it is being deleted; only then
-    // does waiting help.
-    DWORD atributos = GetFileAttributesA(nombre);
-    ultimoFalloSostenido =
-        atributos != INVALID_FILE_ATTRIBUTES &&
-        (atributos & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
+    // sharing deletion (a replace); only then does waiting help.
+    ultimoFalloSostenido = FunAbiertoPorOtro(nombre);
   }
   return false;
 }
@@ -67,6 +77,23 @@ std::FILE* FunAbrir(const char* nombre, DWORD acceso, DWORD creacion,
     _close(descriptor);
   }
   return archivo;
+}
+
+// The folder lock's file and, once open, its handle.
+const char* nombreCerrojo = nullptr;
+HANDLE manejadorCerrojo = INVALID_HANDLE_VALUE;
+
+// Opens the lock file, creating it when missing. LockFileEx takes a read
+// handle too, so a lock file that this user may only read (another user's,
+// or a read-only one) still takes part.
+bool FunAbrirCerrojo() {
+  const DWORD compartir = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  manejadorCerrojo = CreateFileA(nombreCerrojo, GENERIC_READ | GENERIC_WRITE, compartir,
+                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (manejadorCerrojo == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
+    manejadorCerrojo = CreateFileA(nombreCerrojo, GENERIC_READ, compartir, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return manejadorCerrojo != INVALID_HANDLE_VALUE || FunFallar(nombreCerrojo);
 }
 
 }  // namespace
@@ -149,15 +176,14 @@ std::size_t FunPlegarFinesDeLinea(char* bloque, std::size_t n,
 bool FunTomarCerrojo(const char* nombre) {
   // Shared open, exclusive lock: a second window opens the file and is then
   // refused the lock, which the system drops when the holder dies.
-  HANDLE manejador = CreateFileA(nombre, GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (manejador == INVALID_HANDLE_VALUE) return true;  // no guard possible
+  nombreCerrojo = nombre;
+  if (!FunReintentar(FunAbrirCerrojo, true))
+    return FunFalloPorAusencia();  // no lock file, and none can be made
   OVERLAPPED desde{};
-  if (LockFileEx(manejador, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
+  if (LockFileEx(manejadorCerrojo, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
                  0, 1, 0, &desde))
     return true;  // the handle stays open, and the lock held, until exit
   bool ocupado = GetLastError() == ERROR_LOCK_VIOLATION;
-  CloseHandle(manejador);
+  CloseHandle(manejadorCerrojo);
   return !ocupado;
 }

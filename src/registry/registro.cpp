@@ -110,13 +110,18 @@ void FunIniciarSesion(const char* nombre) {
         stdout);
     return;
   }
+  // The turn comes before any other change: a registration without one
+  // would log and confirm the previous turn's number.
+  if (!FunEncolarTurno(kDescripcionGeneral)) {
+    delete sesion;
+    return;
+  }
   funContadorSesionesDia++;
   sesion->idSesion = funContadorSesionesDia;
   FunCopiarTexto(sesion->nombre, nombre);
   sesion->siguiente = inicioSesiones;
   inicioSesiones = sesion;
 
-  FunEncolarTurno(kDescripcionGeneral);
   FunSincronizarColaDisco();
 
   char marca[kTamMarcaTiempo];
@@ -132,17 +137,18 @@ void FunIniciarSesion(const char* nombre) {
               funContadorTurnosDia);
 }
 
-void FunEncolarTurno(const char* descripcion) {
+bool FunEncolarTurno(const char* descripcion) {
   NodoTurno* turno = FunCrearTurno(funContadorTurnosDia + 1, descripcion);
   if (turno == nullptr) {
     std::fputs(
         "\n[MANEJADOR DE ERRORES] Runtime Error: Sin memoria para encolar "
         "turno.\n",
         stdout);
-    return;
+    return false;
   }
   funContadorTurnosDia++;
   FunAnexarTurno(turno);
+  return true;
 }
 
 void FunDespacharTurno() {
@@ -155,14 +161,17 @@ void FunDespacharTurno() {
   frenteCola = turno->siguiente;
   if (frenteCola == nullptr) finalCola = nullptr;
 
-  // The backup must no longer hold the turn once it is announced.
-  FunSincronizarColaDisco();
-
+  // The record is on disk before the backup drops the turn: a death between
+  // the two leaves the turn waiting, to be dispatched again, rather than in
+  // neither file and never announced.
   char marca[kTamMarcaTiempo];
   char registro[kTamRegistro];
   FunTomarMarcaTiempo(marca);
   FunComponerFreeTurno(registro, marca, turno->numeroTurno);
   FunEscribirBitacora(registro);
+
+  // The backup must no longer hold the turn once it is announced.
+  FunSincronizarColaDisco();
 
   std::printf("\n>> Atendiendo Turno #%d. Nodo destruido con free(temp).\n\n",
               turno->numeroTurno);

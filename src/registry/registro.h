@@ -32,14 +32,15 @@ extern NodoTurno* finalCola;        // turn issued last
 /* -------------------------------------------------------------- commands */
 
 // Registers a session for `nombre` (terminated, non-empty), issues its turn,
-// rewrites the backup, logs REG_SESSION and confirms on the console.
+// rewrites the backup, logs REG_SESSION and confirms on the console. When
+// either record cannot be allocated it says so and changes nothing.
 void FunIniciarSesion(const char* nombre);
 
-// Issues the next turn with `descripcion` at the rear of the queue. Prints a
-// message only when memory is exhausted.
-void FunEncolarTurno(const char* descripcion);
+// Issues the next turn with `descripcion` at the rear of the queue. When
+// memory is exhausted, prints a message and returns false.
+bool FunEncolarTurno(const char* descripcion);
 
-// Unlinks the front turn, rewrites the backup, logs FREE_TURNO, announces the
+// Unlinks the front turn, logs FREE_TURNO, rewrites the backup, announces the
 // turn and frees it; reports an empty queue instead.
 void FunDespacharTurno();
 
@@ -67,8 +68,9 @@ void FunCerrarColaDisco();
 
 // Appends the turns stored in cola_respaldo.txt to the queue and sets both
 // counters to the number of the last line accepted. A missing file is an
-// empty queue. A file that exists but cannot be read whole leaves the
-// registry empty, prints the refusal and returns false.
+// empty queue. A file that exists but cannot be read whole, or whose turns
+// do not all fit in memory, leaves the registry empty, prints the refusal
+// and returns false.
 bool FunRecuperarColaDisco();
 
 /* ------------------------------------------------------------- helpers */

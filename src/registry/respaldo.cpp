@@ -14,6 +14,8 @@ const char kArchivoRespaldo[] = "cola_respaldo.txt";
 const char kArchivoTemporal[] = "cola_respaldo.txt.tmp";
 const char kNoSePudoLeer[] =
     "\n[MANEJADOR DE ERRORES] Error: No se pudo leer cola_respaldo.txt.\n";
+const char kSinMemoria[] =
+    "\n[MANEJADOR DE ERRORES] Runtime Error: Sin memoria para encolar turno.\n";
 
 // Reads take at most 255 characters; a longer line arrives in pieces.
 const int kTamLineaRespaldo = 256;
@@ -118,6 +120,7 @@ bool FunRecuperarColaDisco() {
   // Binary mode: a Ctrl-Z byte must not end the restore on Windows. Each
   // line is cut at its first CR or LF, so CR LF needs nothing more.
   char linea[kTamLineaRespaldo];
+  bool sinMemoria = false;
   while (std::fgets(linea, sizeof linea, archivo) != nullptr) {
     linea[std::strcspn(linea, "\r\n")] = '\0';
     if (linea[0] == '\0') continue;
@@ -127,18 +130,22 @@ bool FunRecuperarColaDisco() {
     int valor = 0;  // a field without leading digits stands for turn 0
     FunInterpretarEntero(numero, &valor);
     NodoTurno* turno = FunCrearTurno(valor, descripcion);
-    if (turno == nullptr) continue;
+    if (turno == nullptr) {
+      sinMemoria = true;
+      break;
+    }
     FunAnexarTurno(turno);
     funContadorTurnosDia = valor;
     funContadorSesionesDia = valor;
   }
   const bool leido = !std::ferror(archivo);
   std::fclose(archivo);
-  if (leido) return true;
-  // Part of a queue is worse than none: the start-up stops instead.
+  if (leido && !sinMemoria) return true;
+  // Part of a queue is worse than none: the next rewrite would drop the
+  // rest for good. The start-up stops instead.
   FunLiberarMemoria();
   funContadorTurnosDia = 0;
   funContadorSesionesDia = 0;
-  std::fputs(kNoSePudoLeer, stdout);
+  std::fputs(sinMemoria ? kSinMemoria : kNoSePudoLeer, stdout);
   return false;
 }
