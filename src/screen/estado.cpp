@@ -82,8 +82,7 @@ bool FunLeerLineaLarga(std::FILE* archivo, long long* posicion) {
       break;
     }
   }
-  if (!FunLeerEn(archivo, inicio, lineaAcortada, kCabezaRegistro))
-    return false;
+  if (!FunLeerEn(archivo, inicio, lineaAcortada, kCabezaRegistro)) return false;
   FunVerLinea(lineaAcortada, sizeof lineaAcortada);
   *posicion = inicio > 0 ? inicio - 1 : 0;
   return true;
@@ -164,8 +163,7 @@ enum Lectura { kLeido, kAusente, kIlegible };
 // waits for it. A missing file is no error: the console has not made it.
 Lectura FunLeerArchivo(const std::string& ruta, bool (*leer)(std::FILE*)) {
   std::FILE* archivo = FunAbrirParaConsultar(ruta.c_str());
-  if (archivo == nullptr)
-    return FunFalloPorAusencia() ? kAusente : kIlegible;
+  if (archivo == nullptr) return FunFalloPorAusencia() ? kAusente : kIlegible;
   const bool leido = leer(archivo);
   std::fclose(archivo);
   return leido ? kLeido : kIlegible;

@@ -9,7 +9,6 @@
 #include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -54,9 +53,9 @@ const std::chrono::milliseconds kPausaAceptar(100);
 
 tcp::acceptor* aceptador = nullptr;
 asio::steady_timer* pausaAceptar = nullptr;
-int abiertas = 0;        // connections open now
-bool aceptando = false;  // an accept is pending
-bool terminando = false; // a signal came: nothing new starts
+int abiertas = 0;         // connections open now
+bool aceptando = false;   // an accept is pending
+bool terminando = false;  // a signal came: nothing new starts
 
 void FunAceptar();
 
@@ -105,9 +104,9 @@ void FunResponder(const http::request<http::string_body>& peticion,
                 "Metodo no permitido.\n");
     respuesta->set(http::field::allow, "GET, HEAD");
   } else if (pagina) {
-    FunPreparar(respuesta, http::status::ok, "text/html; charset=utf-8",
-                std::string(reinterpret_cast<const char*>(kPagina),
-                            kLargoPagina));
+    FunPreparar(
+        respuesta, http::status::ok, "text/html; charset=utf-8",
+        std::string(reinterpret_cast<const char*>(kPagina), kLargoPagina));
     respuesta->set(http::field::cache_control, "no-cache");
   } else {
     std::string cuerpo;
@@ -129,26 +128,26 @@ void FunLeer(std::shared_ptr<Conexion> conexion);
 
 void FunEscribir(std::shared_ptr<Conexion> conexion) {
   conexion->flujo.expires_after(kPlazo);
-  http::async_write(
-      conexion->flujo, conexion->respuesta,
-      [conexion](beast::error_code error, std::size_t) {
-        if (error || terminando) return;  // the connection closes with it
-        if (conexion->respuesta.keep_alive()) {
-          FunLeer(conexion);
-          return;
-        }
-        beast::error_code ignorado;
-        conexion->flujo.socket().shutdown(tcp::socket::shutdown_send,
-                                          ignorado);
-      });
+  http::async_write(conexion->flujo, conexion->respuesta,
+                    [conexion](beast::error_code error, std::size_t) {
+                      if (error || terminando)
+                        return;  // the connection closes with it
+                      if (conexion->respuesta.keep_alive()) {
+                        FunLeer(conexion);
+                        return;
+                      }
+                      beast::error_code ignorado;
+                      conexion->flujo.socket().shutdown(
+                          tcp::socket::shutdown_send, ignorado);
+                    });
 }
 
 // A request that breaks the rules or the limits is told so, and the
 // connection closes after the answer. A timeout, a client gone or a request
 // cut short just closes it.
 void FunRechazar(std::shared_ptr<Conexion> conexion, beast::error_code error) {
-  if (error.category() != beast::http::make_error_code(
-                              http::error::end_of_stream).category() ||
+  if (error.category() !=
+          beast::http::make_error_code(http::error::end_of_stream).category() ||
       error == http::error::end_of_stream ||
       error == http::error::partial_message)
     return;
