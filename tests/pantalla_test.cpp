@@ -219,7 +219,7 @@ TEST(PantallaOrdenes, UnaLineaDeOrdenesIncorrectaDaElUsoYEstado2) {
                                              {".", "."}}) {
     Ejecucion e = EjecutarPantalla(carpeta.ruta(), argumentos);
     EXPECT_EQ(e.estado, 2) << argumentos[0];
-    EXPECT_NE(e.error.find(uso), std::string::npos) << argumentos[0];
+    EXPECT_NE(e.error.find(ComoTexto(uso)), std::string::npos) << argumentos[0];
     EXPECT_EQ(e.salida, "");
   }
   Ejecucion ayuda = EjecutarPantalla(carpeta.ruta(), {"--help"});
