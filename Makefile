@@ -13,7 +13,7 @@ WINDOWS := $(CURDIR)/build-windows
 BENCH_BUILD := $(CURDIR)/build-bench
 PREFIX ?= /usr/local
 # What `make` builds and `make install` installs.
-PROGRAMAS := quenvaro quenvaro-informe
+PROGRAMAS := quenvaro quenvaro-informe quenvaro-pantalla
 MAKEFLAGS += --no-print-directory
 JOBS  ?= 2
 FUZZ_SECONDS ?= 30
