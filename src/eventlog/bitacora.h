@@ -45,6 +45,15 @@ struct RegistroLeido {
   long long segundoNumero;     // REG_SESSION: turn; SYS_SHUTDOWN: turns
 };
 
+// A line longer than kCabezaRegistro + kColaRegistro bytes reads as the
+// line made of its first kCabezaRegistro and last kColaRegistro bytes.
+// Every fixed piece of a record lies within the first 72 and the last 22
+// bytes, and the three records' shorter forms are under 110 bytes, so what
+// lies between can only be a name, whatever it holds: a reader that keeps
+// only those two ends of an over-long line reads it as the whole one.
+const std::size_t kCabezaRegistro = 128;
+const std::size_t kColaRegistro = 160;
+
 // Reads `largo` bytes as a "YYYY-MM-DD" real calendar date (leap years
 // counted, years 0001 to 9999). False, leaving the outputs untouched, when
 // it is anything else.

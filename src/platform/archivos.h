@@ -23,6 +23,21 @@ std::FILE* FunAbrirParaEscribir(const char* nombre);
 // Opens `nombre` for appending text, creating it when missing.
 std::FILE* FunAbrirParaAnexar(const char* nombre);
 
+// Opens `nombre` for reading in binary mode without ever standing in
+// another program's way: on Windows reading, writing and deletion stay
+// shared, so the file can still be appended to, replaced or removed.
+std::FILE* FunAbrirParaConsultar(const char* nombre);
+
+/* -------------------------------------------------------------- positions */
+
+// The size in bytes of an open file, or -1 on failure.
+long long FunMedirArchivo(std::FILE* archivo);
+
+// Reads exactly `n` bytes of `archivo` from byte `posicion` on, whatever
+// the file's size. False on failure or when fewer bytes are there.
+bool FunLeerEn(std::FILE* archivo, long long posicion, char* destino,
+               std::size_t n);
+
 /* --------------------------------------------------------------- failures */
 
 // After a failed call of this module: the file does not exist.

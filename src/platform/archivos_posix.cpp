@@ -1,4 +1,7 @@
 // POSIX files: fsync for durability, rename for the replace, an fcntl lock.
+// Offsets are 64-bit wherever the system offers them, so a log past 2 GiB
+// is still read by position.
+#define _FILE_OFFSET_BITS 64
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,6 +41,27 @@ std::FILE* FunAbrir(const char* nombre, const char* modo) {
 std::FILE* FunAbrirParaLeer(const char* nombre) { return FunAbrir(nombre, "r"); }
 std::FILE* FunAbrirParaEscribir(const char* nombre) { return FunAbrir(nombre, "w"); }
 std::FILE* FunAbrirParaAnexar(const char* nombre) { return FunAbrir(nombre, "a"); }
+
+// Every file is opened shared on POSIX; nothing more to ask.
+std::FILE* FunAbrirParaConsultar(const char* nombre) { return FunAbrir(nombre, "r"); }
+
+long long FunMedirArchivo(std::FILE* archivo) {
+  struct stat datos;
+  if (fstat(fileno(archivo), &datos) != 0) {
+    FunFallar();
+    return -1;
+  }
+  return static_cast<long long>(datos.st_size);
+}
+
+bool FunLeerEn(std::FILE* archivo, long long posicion, char* destino,
+               std::size_t n) {
+  if (fseeko(archivo, static_cast<off_t>(posicion), SEEK_SET) != 0)
+    return FunFallar();
+  if (std::fread(destino, 1, n, archivo) == n) return true;
+  if (!std::ferror(archivo)) errno = EIO;  // the file is shorter than that
+  return FunFallar();
+}
 
 bool FunFalloPorAusencia() { return ultimoError == ENOENT; }
 

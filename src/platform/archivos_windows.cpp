@@ -48,9 +48,10 @@ bool FunFallar(const char* nombre) {
 // Wraps a handle in a stdio stream; text mode translates LF to CR LF on
 // writing, as every Windows text file has it.
 std::FILE* FunAbrir(const char* nombre, DWORD acceso, DWORD creacion,
-                    int banderas, const char* modo) {
-  HANDLE manejador = CreateFileA(nombre, acceso, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, creacion, FILE_ATTRIBUTE_NORMAL, nullptr);
+                    int banderas, const char* modo,
+                    DWORD compartir = FILE_SHARE_READ | FILE_SHARE_WRITE) {
+  HANDLE manejador = CreateFileA(nombre, acceso, compartir, nullptr, creacion,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
   if (manejador == INVALID_HANDLE_VALUE) {
     FunFallar(nombre);
     return nullptr;
@@ -75,6 +76,13 @@ std::FILE* FunAbrirParaLeer(const char* nombre) {
   return FunAbrir(nombre, GENERIC_READ, OPEN_EXISTING, _O_RDONLY | _O_BINARY, "rb");
 }
 
+std::FILE* FunAbrirParaConsultar(const char* nombre) {
+  // Deletion shared too: the console's replace of the backup (a move onto
+  // its name) must go through while a reader holds the old file open.
+  return FunAbrir(nombre, GENERIC_READ, OPEN_EXISTING, _O_RDONLY | _O_BINARY, "rb",
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+}
+
 std::FILE* FunAbrirParaEscribir(const char* nombre) {
   return FunAbrir(nombre, GENERIC_WRITE, CREATE_ALWAYS, _O_TEXT, "wt");
 }
@@ -82,6 +90,24 @@ std::FILE* FunAbrirParaEscribir(const char* nombre) {
 std::FILE* FunAbrirParaAnexar(const char* nombre) {
   // Append-only access: every write lands at the end, whoever else writes.
   return FunAbrir(nombre, FILE_APPEND_DATA, OPEN_ALWAYS, _O_APPEND | _O_TEXT, "at");
+}
+
+long long FunMedirArchivo(std::FILE* archivo) {
+  LARGE_INTEGER tam;
+  HANDLE manejador = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(archivo)));
+  if (!GetFileSizeEx(manejador, &tam)) {
+    FunFallar(nullptr);
+    return -1;
+  }
+  return tam.QuadPart;
+}
+
+bool FunLeerEn(std::FILE* archivo, long long posicion, char* destino,
+               std::size_t n) {
+  if (_fseeki64(archivo, posicion, SEEK_SET) != 0) return FunFallar(nullptr);
+  if (std::fread(destino, 1, n, archivo) == n) return true;
+  SetLastError(std::ferror(archivo) ? ERROR_READ_FAULT : ERROR_HANDLE_EOF);
+  return FunFallar(nullptr);
 }
 
 bool FunFalloPorAusencia() {

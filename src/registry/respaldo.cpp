@@ -1,9 +1,9 @@
 // The queue backup, cola_respaldo.txt: one "%d|%s" line per waiting turn,
 // front first; an empty queue is an empty file.
 #include <cstdio>
-#include <cstring>
 
 #include "platform/archivos.h"
+#include "registry/linea_respaldo.h"
 #include "registry/registro.h"
 
 namespace {
@@ -14,9 +14,6 @@ const char kArchivoRespaldo[] = "cola_respaldo.txt";
 const char kArchivoTemporal[] = "cola_respaldo.txt.tmp";
 const char kNoSePudoLeer[] =
     "\n[MANEJADOR DE ERRORES] Error: No se pudo leer cola_respaldo.txt.\n";
-
-// Reads take at most 255 characters; a longer line arrives in pieces.
-const int kTamLineaRespaldo = 256;
 
 // The backup's stdio buffer, handed over with setvbuf: a stream given a
 // buffer skips the fstat it would make to size one of its own, which every
@@ -115,17 +112,12 @@ bool FunRecuperarColaDisco() {
   std::FILE* archivo = respaldoLeido;
   respaldoLeido = nullptr;
   std::setvbuf(archivo, bufferRespaldo, _IOFBF, sizeof bufferRespaldo);
-  // Binary mode: a Ctrl-Z byte must not end the restore on Windows. Each
-  // line is cut at its first CR or LF, so CR LF needs nothing more.
+  // Binary mode: a Ctrl-Z byte must not end the restore on Windows.
   char linea[kTamLineaRespaldo];
   while (std::fgets(linea, sizeof linea, archivo) != nullptr) {
-    linea[std::strcspn(linea, "\r\n")] = '\0';
-    if (linea[0] == '\0') continue;
-    char* numero = std::strtok(linea, "|");
-    char* descripcion = std::strtok(nullptr, "|");
-    if (numero == nullptr || descripcion == nullptr) continue;
-    int valor = 0;  // a field without leading digits stands for turn 0
-    FunInterpretarEntero(numero, &valor);
+    int valor;
+    const char* descripcion;
+    if (!FunInterpretarLineaRespaldo(linea, &valor, &descripcion)) continue;
     NodoTurno* turno = FunCrearTurno(valor, descripcion);
     if (turno == nullptr) continue;
     FunAnexarTurno(turno);

@@ -11,6 +11,7 @@
 
 #include "eventlog/bitacora.h"
 #include "platform/archivos.h"
+#include "report/percentil.h"
 
 namespace {
 
@@ -237,16 +238,8 @@ bool FunTomarRegistrado(long long turno, long long* instante, int* dia) {
 
 // Nearest rank: the ceil(n/2)-th and the ceil(0.9 n)-th smallest.
 void FunCalcularPercentiles(std::vector<long long>* esperas, Dia* dia) {
-  const std::size_t n = esperas->size();
-  const std::size_t rangoMediana = (n + 1) / 2 - 1;
-  const std::size_t rangoP90 = (9 * n + 9) / 10 - 1;
-  std::nth_element(esperas->begin(), esperas->begin() + rangoMediana,
-                   esperas->end());
-  dia->mediana = (*esperas)[rangoMediana];
-  // Everything after the median's rank is at least the median.
-  std::nth_element(esperas->begin() + rangoMediana, esperas->begin() + rangoP90,
-                   esperas->end());
-  dia->p90 = (*esperas)[rangoP90];
+  dia->mediana = FunPercentilCercano(esperas->data(), esperas->size(), 50);
+  dia->p90 = FunPercentilCercano(esperas->data(), esperas->size(), 90);
 }
 
 // Ends the current day's stretch of waits.
@@ -348,13 +341,10 @@ void FunReiniciarCuentas() {
 const std::size_t kTamBloque = 256 * 1024;
 char bloque[kTamBloque];
 
-// A line longer than the block is kept as its first kCabeza and its last
-// kCola bytes. Every fixed piece of a record lies within the first 72 and
-// the last 22 bytes, and the three records' shorter forms are under 110
-// bytes, so what lies between can only be a name, whatever it holds: the
-// shortened line is read exactly as the whole one would be.
-const std::size_t kCabeza = 128;
-const std::size_t kCola = 160;
+// A line longer than the block is kept as its two ends, which read as
+// the whole line would (see kCabezaRegistro).
+const std::size_t kCabeza = kCabezaRegistro;
+const std::size_t kCola = kColaRegistro;
 char lineaAcortada[kCabeza + kCola];
 
 // One line without its "\n". A last line cut short (the console may be

@@ -1,0 +1,240 @@
+// GET /estado: today's calls from the end of the event log, then the
+// waiting turns from one reading of the queue backup. Only numbers leave
+// this file; the names and descriptions stay in the buffers they are read
+// into.
+#include "screen/estado.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "eventlog/bitacora.h"
+#include "platform/archivos.h"
+#include "registry/linea_respaldo.h"
+#include "report/percentil.h"
+
+namespace {
+
+std::string rutaBitacora = "bitacora.txt";
+std::string rutaRespaldo = "cola_respaldo.txt";
+
+/* ------------------------------------------------------ today's calls */
+
+const int kAnteriores = 4;  // calls shown before the current one
+// The newest calls whose gaps give the estimate: up to 10 gaps.
+const int kDespachosMediana = 11;
+
+int fechaHoy;  // YYYYMMDD, the server's local date at the request
+// Today's newest dispatches, newest first: their turn and their second of
+// the day.
+long long turnoDespacho[kDespachosMediana];
+long long segundoDespacho[kDespachosMediana];
+int despachos;
+// The reading has what it needs: a record stamped before today, or enough
+// of today's calls.
+bool basta;
+
+// One log line, its line end taken off. A last line that the console is
+// still writing is no record until it is whole, so it needs no case of its
+// own.
+void FunVerLinea(const char* linea, std::size_t largo) {
+  if (largo > 0 && linea[largo - 1] == '\r') --largo;
+  RegistroLeido registro;
+  if (FunInterpretarRegistro(linea, largo, &registro) == kNoReconocido) return;
+  const int fecha = registro.anio * 10000 + registro.mes * 100 + registro.dia;
+  if (fecha < fechaHoy) {
+    basta = true;
+    return;
+  }
+  // A record stamped after today (the clock was set back since) is passed
+  // over, and so is any record but a call.
+  if (fecha > fechaHoy || registro.tipo != kFreeTurno) return;
+  turnoDespacho[despachos] = registro.primerNumero;
+  segundoDespacho[despachos] =
+      registro.hora * 3600LL + registro.minuto * 60 + registro.segundo;
+  basta = ++despachos == kDespachosMediana;
+}
+
+/* ------------------------------------------------- the log, backwards */
+
+// The log is read from its end in blocks, so a request costs the same
+// whatever the length of the earlier days before today's records.
+char bloque[64 * 1024];
+char lineaAcortada[kCabezaRegistro + kColaRegistro];
+
+// The block is full with the last bytes of a line that began before byte
+// *posicion. Reads it by its two ends, as the whole line would read, and
+// leaves *posicion at the line end before it (or at 0).
+bool FunLeerLineaLarga(std::FILE* archivo, long long* posicion) {
+  std::memcpy(lineaAcortada + kCabezaRegistro,
+              bloque + sizeof bloque - kColaRegistro, kColaRegistro);
+  long long inicio = *posicion;
+  while (inicio > 0) {
+    std::size_t pedir = sizeof bloque;
+    if (static_cast<long long>(pedir) > inicio)
+      pedir = static_cast<std::size_t>(inicio);
+    inicio -= static_cast<long long>(pedir);
+    if (!FunLeerEn(archivo, inicio, bloque, pedir)) return false;
+    std::size_t i = pedir;
+    while (i > 0 && bloque[i - 1] != '\n') --i;
+    if (i > 0) {
+      inicio += static_cast<long long>(i);
+      break;
+    }
+  }
+  if (!FunLeerEn(archivo, inicio, lineaAcortada, kCabezaRegistro))
+    return false;
+  FunVerLinea(lineaAcortada, sizeof lineaAcortada);
+  *posicion = inicio > 0 ? inicio - 1 : 0;
+  return true;
+}
+
+// Hands the log's lines to FunVerLinea, last first, until it has enough.
+// False on a read error.
+bool FunRecorrerDesdeElFinal(std::FILE* archivo) {
+  std::setvbuf(archivo, nullptr, _IONBF, 0);  // the blocks go straight in
+  // Bytes before `posicion` are unread; bloque[0, lleno) holds the bytes
+  // from it on that end a line whose start is unread yet.
+  long long posicion = FunMedirArchivo(archivo);
+  if (posicion < 0) return false;
+  std::size_t lleno = 0;
+  bool primero = true;
+  while (!basta) {
+    std::size_t pedir = sizeof bloque - lleno;
+    if (static_cast<long long>(pedir) > posicion)
+      pedir = static_cast<std::size_t>(posicion);
+    if (pedir == 0) {
+      if (posicion == 0) {
+        FunVerLinea(bloque, lleno);  // the log's first line
+        return true;
+      }
+      if (!FunLeerLineaLarga(archivo, &posicion)) return false;
+      lleno = 0;
+      continue;
+    }
+    std::memmove(bloque + pedir, bloque, lleno);
+    posicion -= static_cast<long long>(pedir);
+    if (!FunLeerEn(archivo, posicion, bloque, pedir)) return false;
+    lleno += pedir;
+    if (primero) {
+      primero = false;
+      if (bloque[lleno - 1] == '\n') --lleno;  // the last line's own end
+    }
+    // The lines that now lie whole in the block, last first.
+    std::size_t fin = lleno;
+    while (!basta) {
+      std::size_t i = fin;
+      while (i > 0 && bloque[i - 1] != '\n') --i;
+      if (i == 0) break;
+      FunVerLinea(bloque + i, fin - i);
+      fin = i - 1;
+    }
+    lleno = fin;
+  }
+  return true;
+}
+
+/* -------------------------------------------------------- the backup */
+
+const int kSiguientes = 8;
+int siguientes[kSiguientes];
+long long enEspera;
+char bufferRespaldo[16 * 1024];
+
+// The turns the console would restore now, by its own line rule. False on
+// a read error.
+bool FunLeerRespaldo(std::FILE* archivo) {
+  std::setvbuf(archivo, bufferRespaldo, _IOFBF, sizeof bufferRespaldo);
+  char linea[kTamLineaRespaldo];
+  while (std::fgets(linea, sizeof linea, archivo) != nullptr) {
+    int numero;
+    const char* descripcion;
+    if (!FunInterpretarLineaRespaldo(linea, &numero, &descripcion)) continue;
+    if (enEspera < kSiguientes) siguientes[enEspera] = numero;
+    ++enEspera;
+  }
+  return !std::ferror(archivo);
+}
+
+/* ------------------------------------------------------------ answer */
+
+enum Lectura { kLeido, kAusente, kIlegible };
+
+// One opening and one reading of a file, shared so the console never
+// waits for it. A missing file is no error: the console has not made it.
+Lectura FunLeerArchivo(const std::string& ruta, bool (*leer)(std::FILE*)) {
+  std::FILE* archivo = FunAbrirParaConsultar(ruta.c_str());
+  if (archivo == nullptr)
+    return FunFalloPorAusencia() ? kAusente : kIlegible;
+  const bool leido = leer(archivo);
+  std::fclose(archivo);
+  return leido ? kLeido : kIlegible;
+}
+
+bool FunResponderError(std::string* cuerpo, const char* motivo) {
+  *cuerpo = std::string("{\"error\": \"") + motivo + "\"}";
+  return false;
+}
+
+// The median gap between consecutive calls among those kept, in seconds;
+// a gap that runs backwards (the clock was set back) counts as 0.
+long long FunMedianaHuecos() {
+  long long huecos[kDespachosMediana - 1];
+  for (int i = 0; i + 1 < despachos; ++i) {
+    const long long hueco = segundoDespacho[i] - segundoDespacho[i + 1];
+    huecos[i] = hueco > 0 ? hueco : 0;
+  }
+  return FunPercentilCercano(huecos, despachos - 1, 50);
+}
+
+}  // namespace
+
+void FunElegirCarpeta(const std::string& carpeta) {
+  const std::filesystem::path base(carpeta);
+  rutaBitacora = (base / "bitacora.txt").string();
+  rutaRespaldo = (base / "cola_respaldo.txt").string();
+}
+
+bool FunComponerEstado(std::string* cuerpo) {
+  char marca[kTamMarcaTiempo];
+  FunTomarMarcaTiempo(marca);
+  int anio, mes, dia;
+  if (marca[0] == '\0' || !FunInterpretarFecha(marca, 10, &anio, &mes, &dia))
+    return FunResponderError(cuerpo, "No se pudo leer el reloj.");
+  fechaHoy = anio * 10000 + mes * 100 + dia;
+  despachos = 0;
+  basta = false;
+  enEspera = 0;
+  // The log first and the backup after it. A call writes both files in
+  // turn, so an answer between the two writes can only show the newest call
+  // still at the front of the queue, which the next request corrects; the
+  // backup is replaced whole, so one reading is one queue that existed.
+  if (FunLeerArchivo(rutaBitacora, FunRecorrerDesdeElFinal) == kIlegible)
+    return FunResponderError(cuerpo, "No se pudo leer bitacora.txt.");
+  if (FunLeerArchivo(rutaRespaldo, FunLeerRespaldo) == kIlegible)
+    return FunResponderError(cuerpo, "No se pudo leer cola_respaldo.txt.");
+
+  std::string& json = *cuerpo;
+  json = "{\"atendiendo\": ";
+  json += despachos > 0 ? std::to_string(turnoDespacho[0]) : "null";
+  json += ", \"anteriores\": [";
+  for (int i = 1; i < despachos && i <= kAnteriores; ++i) {
+    if (i > 1) json += ", ";
+    json += std::to_string(turnoDespacho[i]);
+  }
+  json += "], \"siguientes\": [";
+  for (long long i = 0; i < enEspera && i < kSiguientes; ++i) {
+    if (i > 0) json += ", ";
+    json += std::to_string(siguientes[i]);
+  }
+  json += "], \"en_espera\": " + std::to_string(enEspera);
+  json += ", \"espera_estimada_s\": ";
+  if (enEspera == 0)
+    json += "0";
+  else if (despachos < 2)
+    json += "null";
+  else
+    json += std::to_string(enEspera * FunMedianaHuecos());
+  json += "}";
+  return true;
+}

@@ -1,0 +1,297 @@
+// The HTTP side of quenvaro-pantalla, on Boost.Beast over Boost.Asio: one
+// thread, one io_context, every connection asynchronous, so a client that
+// is slow, stuck or hostile only ever holds its own connection, and that
+// for a bounded time.
+#include "screen/servidor.h"
+
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/signal_set.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#endif
+
+#include "screen/estado.h"
+#include "screen/pagina.h"
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+
+namespace {
+
+const char kPrograma[] = "quenvaro-pantalla";
+
+/* ----------------------------------------------------------- limits */
+
+// A whole request must arrive, and an answer leave, within this time; a
+// connection kept open between requests is closed after it too.
+const std::chrono::seconds kPlazo(10);
+// The request line and headers; a browser sends well under 2 KiB.
+const std::uint32_t kLimiteCabeceras = 8 * 1024;
+// A body is never needed; a small one is read and ignored.
+const std::uint64_t kLimiteCuerpo = 8 * 1024;
+// Open connections at once. Beyond it the program stops accepting until
+// one closes, so memory stays bounded; the system holds the rest waiting.
+const int kMaxConexiones = 64;
+// A failed accept (no descriptors left) is tried again after a pause
+// rather than at once, so it cannot spin.
+const std::chrono::milliseconds kPausaAceptar(100);
+
+/* ------------------------------------------------------------- state */
+
+tcp::acceptor* aceptador = nullptr;
+asio::steady_timer* pausaAceptar = nullptr;
+int abiertas = 0;        // connections open now
+bool aceptando = false;  // an accept is pending
+bool terminando = false; // a signal came: nothing new starts
+
+void FunAceptar();
+
+// One client connection, alive for as long as an operation of it is
+// pending.
+struct Conexion {
+  explicit Conexion(tcp::socket socket) : flujo(std::move(socket)) {
+    ++abiertas;
+  }
+  ~Conexion() {
+    --abiertas;
+    if (!terminando && !aceptando) FunAceptar();
+  }
+  beast::tcp_stream flujo;
+  beast::flat_buffer entrada{kLimiteCabeceras + kLimiteCuerpo};
+  std::optional<http::request_parser<http::string_body>> analizador;
+  http::response<http::string_body> respuesta;
+};
+
+/* ----------------------------------------------------------- routes */
+
+void FunPreparar(http::response<http::string_body>* respuesta,
+                 http::status estado, const char* tipo, std::string cuerpo) {
+  respuesta->result(estado);
+  respuesta->set(http::field::content_type, tipo);
+  respuesta->body() = std::move(cuerpo);
+}
+
+// The one routing function: every answer the program gives comes from here,
+// and none carries a byte of either file's text.
+void FunResponder(const http::request<http::string_body>& peticion,
+                  http::response<http::string_body>* respuesta) {
+  *respuesta = {};
+  respuesta->version(peticion.version());
+  respuesta->keep_alive(peticion.keep_alive());
+  beast::string_view ruta = peticion.target();
+  ruta = ruta.substr(0, ruta.find('?'));  // a query string changes nothing
+  const bool pagina = ruta == "/";
+  const bool datos = ruta == "/estado";
+  const http::verb metodo = peticion.method();
+  const char kTexto[] = "text/plain; charset=utf-8";
+  if (!pagina && !datos) {
+    FunPreparar(respuesta, http::status::not_found, kTexto, "No encontrado.\n");
+  } else if (metodo != http::verb::get && metodo != http::verb::head) {
+    FunPreparar(respuesta, http::status::method_not_allowed, kTexto,
+                "Metodo no permitido.\n");
+    respuesta->set(http::field::allow, "GET, HEAD");
+  } else if (pagina) {
+    FunPreparar(respuesta, http::status::ok, "text/html; charset=utf-8",
+                std::string(reinterpret_cast<const char*>(kPagina),
+                            kLargoPagina));
+    respuesta->set(http::field::cache_control, "no-cache");
+  } else {
+    std::string cuerpo;
+    const bool leido = FunComponerEstado(&cuerpo);
+    FunPreparar(respuesta,
+                leido ? http::status::ok : http::status::service_unavailable,
+                "application/json", std::move(cuerpo));
+    respuesta->set(http::field::cache_control, "no-store");
+  }
+  respuesta->set("X-Content-Type-Options", "nosniff");
+  respuesta->prepare_payload();
+  // HEAD: the same headers, Content-Length included, and no body.
+  if (metodo == http::verb::head) respuesta->body().clear();
+}
+
+/* ------------------------------------------------------- connections */
+
+void FunLeer(std::shared_ptr<Conexion> conexion);
+
+void FunEscribir(std::shared_ptr<Conexion> conexion) {
+  conexion->flujo.expires_after(kPlazo);
+  http::async_write(
+      conexion->flujo, conexion->respuesta,
+      [conexion](beast::error_code error, std::size_t) {
+        if (error || terminando) return;  // the connection closes with it
+        if (conexion->respuesta.keep_alive()) {
+          FunLeer(conexion);
+          return;
+        }
+        beast::error_code ignorado;
+        conexion->flujo.socket().shutdown(tcp::socket::shutdown_send,
+                                          ignorado);
+      });
+}
+
+// A request that breaks the rules or the limits is told so, and the
+// connection closes after the answer. A timeout, a client gone or a request
+// cut short just closes it.
+void FunRechazar(std::shared_ptr<Conexion> conexion, beast::error_code error) {
+  if (error.category() != beast::http::make_error_code(
+                              http::error::end_of_stream).category() ||
+      error == http::error::end_of_stream ||
+      error == http::error::partial_message)
+    return;
+  http::status estado = http::status::bad_request;
+  if (error == http::error::header_limit)
+    estado = http::status::request_header_fields_too_large;
+  else if (error == http::error::body_limit)
+    estado = http::status::payload_too_large;
+  http::response<http::string_body>& respuesta = conexion->respuesta;
+  respuesta = {};
+  FunPreparar(&respuesta, estado, "text/plain; charset=utf-8",
+              "Peticion no valida.\n");
+  respuesta.keep_alive(false);
+  respuesta.prepare_payload();
+  FunEscribir(conexion);
+}
+
+void FunLeer(std::shared_ptr<Conexion> conexion) {
+  conexion->analizador.emplace();
+  conexion->analizador->header_limit(kLimiteCabeceras);
+  conexion->analizador->body_limit(kLimiteCuerpo);
+  conexion->flujo.expires_after(kPlazo);
+  http::async_read(conexion->flujo, conexion->entrada, *conexion->analizador,
+                   [conexion](beast::error_code error, std::size_t) {
+                     if (terminando) return;
+                     if (error) {
+                       FunRechazar(conexion, error);
+                       return;
+                     }
+                     FunResponder(conexion->analizador->get(),
+                                  &conexion->respuesta);
+                     FunEscribir(conexion);
+                   });
+}
+
+void FunAceptar() {
+  aceptando = true;
+  aceptador->async_accept([](beast::error_code error, tcp::socket socket) {
+    aceptando = false;
+    if (terminando) return;
+    if (error) {
+      pausaAceptar->expires_after(kPausaAceptar);
+      pausaAceptar->async_wait([](beast::error_code) {
+        aceptando = false;
+        if (!terminando && abiertas < kMaxConexiones) FunAceptar();
+      });
+      aceptando = true;  // the pause stands for the pending accept
+      return;
+    }
+    FunLeer(std::make_shared<Conexion>(std::move(socket)));
+    if (abiertas < kMaxConexiones) FunAceptar();
+  });
+}
+
+/* ----------------------------------------------------------- start */
+
+// The URL a browser opens for `punto`. An address that stands for every
+// interface names this computer's own, and the line says what to type on
+// another.
+std::string FunDireccionParaAbrir(const tcp::endpoint& punto,
+                                  std::string* otrosEquipos) {
+  asio::ip::address ip = punto.address();
+  const std::string puerto = std::to_string(punto.port());
+  if (ip.is_unspecified()) {
+    *otrosEquipos =
+        ", o desde otro equipo http://<direccion de este equipo>:" + puerto +
+        "/";
+    ip = ip.is_v6() ? asio::ip::address(asio::ip::address_v6::loopback())
+                    : asio::ip::address(asio::ip::address_v4::loopback());
+  }
+  const std::string texto = ip.to_string();
+  return "http://" + (ip.is_v6() ? "[" + texto + "]" : texto) + ":" + puerto +
+         "/";
+}
+
+// Opens, binds and listens; false with the cause in *error.
+bool FunEscuchar(tcp::acceptor* aceptadorNuevo, const tcp::endpoint& punto,
+                 beast::error_code* error) {
+  aceptadorNuevo->open(punto.protocol(), *error);
+  if (*error) return false;
+#ifdef _WIN32
+  // Windows lets a second program take a port that is shared for reuse;
+  // exclusive use makes a taken port fail here, as it does elsewhere.
+  BOOL uno = TRUE;
+  if (setsockopt(aceptadorNuevo->native_handle(), SOL_SOCKET,
+                 SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&uno),
+                 sizeof uno) != 0) {
+    *error = beast::error_code(WSAGetLastError(),
+                               asio::error::get_system_category());
+    return false;
+  }
+#else
+  // A restart binds at once, while the last run's connections linger.
+  aceptadorNuevo->set_option(tcp::acceptor::reuse_address(true), *error);
+  if (*error) return false;
+#endif
+  aceptadorNuevo->bind(punto, *error);
+  if (!*error)
+    aceptadorNuevo->listen(asio::socket_base::max_listen_connections, *error);
+  return !*error;
+}
+
+}  // namespace
+
+bool FunDireccionValida(const char* direccion) {
+  beast::error_code error;
+  asio::ip::make_address(direccion, error);
+  return !error;
+}
+
+int FunServir(const char* direccion, unsigned short puerto) {
+  asio::io_context contexto(1);
+  const tcp::endpoint punto(asio::ip::make_address(direccion), puerto);
+  tcp::acceptor aceptadorLocal(contexto);
+  beast::error_code error;
+  if (!FunEscuchar(&aceptadorLocal, punto, &error)) {
+    std::fprintf(stderr, "%s: no se puede escuchar en %s, puerto %u: %s\n",
+                 kPrograma, direccion, static_cast<unsigned>(puerto),
+                 error == asio::error::address_in_use
+                     ? "el puerto ya esta en uso"
+                     : error.message().c_str());
+    return 1;
+  }
+  std::string otrosEquipos;
+  const std::string abrir =
+      FunDireccionParaAbrir(aceptadorLocal.local_endpoint(), &otrosEquipos);
+  std::printf("%s: pantalla de la sala de espera en %s%s (Ctrl+C termina)\n",
+              kPrograma, abrir.c_str(), otrosEquipos.c_str());
+  std::fflush(stdout);
+
+  asio::steady_timer pausa(contexto);
+  aceptador = &aceptadorLocal;
+  pausaAceptar = &pausa;
+  asio::signal_set senales(contexto, SIGINT, SIGTERM);
+  senales.async_wait([&contexto](beast::error_code, int) {
+    terminando = true;
+    contexto.stop();
+  });
+  FunAceptar();
+  contexto.run();
+  // Connections still open are closed as the context lets go of them.
+  terminando = true;
+  aceptador = nullptr;
+  pausaAceptar = nullptr;
+  return 0;
+}

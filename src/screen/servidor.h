@@ -1,0 +1,16 @@
+// quenvaro-pantalla's web server: GET / (the page) and GET /estado (the
+// data), HEAD on both, on one thread, bounded against slow or hostile
+// clients.
+#ifndef QUENVARO_SCREEN_SERVIDOR_H_
+#define QUENVARO_SCREEN_SERVIDOR_H_
+
+// True when `direccion` is an IPv4 or IPv6 address, as written.
+bool FunDireccionValida(const char* direccion);
+
+// Listens on `direccion` (FunDireccionValida) and `puerto` (0: any free
+// one), prints one line naming the address to open, and serves until
+// SIGINT or SIGTERM. Returns the exit status: 0 after the signal; 1, after
+// one line on standard error, when the address or the port cannot be used.
+int FunServir(const char* direccion, unsigned short puerto);
+
+#endif  // QUENVARO_SCREEN_SERVIDOR_H_
