@@ -67,6 +67,41 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
 Ejecucion EjecutarInforme(const fs::path& carpeta,
                           const std::vector<std::string>& argumentos);
 
+// Runs the built quenvaro-pantalla in `carpeta` with `argumentos` until it
+// ends by itself (its refusals), like EjecutarInforme.
+Ejecucion EjecutarPantalla(const fs::path& carpeta,
+                           const std::vector<std::string>& argumentos);
+
+// The built quenvaro-pantalla serving `carpeta` (given as its CARPETA) on
+// a free port of 127.0.0.1, from the line it prints at start until the
+// object dies.
+class Pantalla {
+ public:
+  explicit Pantalla(const fs::path& carpeta);
+  ~Pantalla() { Detener(); }
+  Pantalla(const Pantalla&) = delete;
+  Pantalla& operator=(const Pantalla&) = delete;
+  const std::string& linea() const { return linea_; }  // printed at start
+  int puerto() const { return puerto_; }
+  // Ends it (POSIX: SIGINT, as Ctrl+C; Windows: at once) and returns its
+  // exit status.
+  int Detener();
+
+ private:
+  std::string linea_;
+  int puerto_ = 0;
+  int estado_ = -1;
+#ifdef _WIN32
+  void* proceso_ = nullptr;
+#else
+  int pid_ = -1;
+#endif
+};
+
+// Sends `peticion` as it stands to 127.0.0.1:`puerto` and returns every
+// byte of the answer, up to the server's closing of the connection.
+std::string PedirHttp(int puerto, const std::string& peticion);
+
 #ifndef _WIN32
 // Starts the built program in `carpeta` with a pipe as its standard input
 // and its output discarded. Returns its pid (or -1) and sets *escritura to
