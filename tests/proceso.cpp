@@ -238,7 +238,7 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
   return EjecutarConArgumentos(L"quenvaro-pantalla.exe", carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta) {
+Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
   SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
   HANDLE lectura, escritura, entradaHijo, entrada;
   if (!CreatePipe(&lectura, &escritura, &heredable, 0) ||
@@ -247,8 +247,9 @@ Pantalla::Pantalla(const fs::path& carpeta) {
   SetHandleInformation(lectura, HANDLE_FLAG_INHERIT, 0);
   CloseHandle(entrada);
   proceso_ = Iniciar(RutaPrograma(L"quenvaro-pantalla.exe"),
-                     {"--puerto", "0", carpeta.string()}, carpeta, entradaHijo,
-                     escritura, GetStdHandle(STD_ERROR_HANDLE));
+                     {"--puerto", std::to_string(puerto), carpeta.string()},
+                     carpeta, entradaHijo, escritura,
+                     GetStdHandle(STD_ERROR_HANDLE));
   char c;
   DWORD leidos;
   while (ReadFile(lectura, &c, 1, &leidos, nullptr) && leidos == 1 && c != '\n')
@@ -424,7 +425,8 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
   return EjecutarConArgumentos(QUENVARO_PANTALLA_EXE, carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta) {
+Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
+  const std::string textoPuerto = std::to_string(puerto);
   int tubo[2];
   if (pipe(tubo) != 0) throw std::runtime_error("pipe failed");
   pid_ = fork();
@@ -433,8 +435,8 @@ Pantalla::Pantalla(const fs::path& carpeta) {
     if (dup2(tubo[1], 1) < 0) _exit(127);
     close(tubo[0]);
     close(tubo[1]);
-    execl(QUENVARO_PANTALLA_EXE, QUENVARO_PANTALLA_EXE, "--puerto", "0",
-          carpeta.c_str(), static_cast<char*>(nullptr));
+    execl(QUENVARO_PANTALLA_EXE, QUENVARO_PANTALLA_EXE, "--puerto",
+          textoPuerto.c_str(), carpeta.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(tubo[1]);

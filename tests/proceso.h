@@ -73,11 +73,11 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
                            const std::vector<std::string>& argumentos);
 
 // The built quenvaro-pantalla serving `carpeta` (given as its CARPETA) on
-// a free port of 127.0.0.1, from the line it prints at start until the
-// object dies.
+// `puerto` of 127.0.0.1 (0: a free one), from the line it prints at start
+// until the object dies.
 class Pantalla {
  public:
-  explicit Pantalla(const fs::path& carpeta);
+  explicit Pantalla(const fs::path& carpeta, int puerto = 0);
   ~Pantalla() { Detener(); }
   Pantalla(const Pantalla&) = delete;
   Pantalla& operator=(const Pantalla&) = delete;
