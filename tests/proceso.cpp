@@ -87,19 +87,6 @@ std::string ComoTexto(const std::string& lineasLf) {
 #endif
 }
 
-namespace {
-
-// The port in the line quenvaro-pantalla prints at start.
-int PuertoAnunciado(const std::string& linea) {
-  std::smatch puerto;
-  if (!std::regex_search(linea, puerto,
-                         std::regex("http://127\\.0\\.0\\.1:([0-9]+)/")))
-    throw std::runtime_error("quenvaro-pantalla did not start: " + linea);
-  return std::stoi(puerto[1]);
-}
-
-}  // namespace
-
 #ifdef _WIN32
 namespace {
 
@@ -240,22 +227,21 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
 
 Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
   SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
-  HANDLE lectura, escritura, entradaHijo, entrada;
-  if (!CreatePipe(&lectura, &escritura, &heredable, 0) ||
-      !CreatePipe(&entradaHijo, &entrada, &heredable, 0))
-    throw std::runtime_error("cannot make the server's pipes");
+  HANDLE lectura, escritura;
+  if (!CreatePipe(&lectura, &escritura, &heredable, 0))
+    throw std::runtime_error("cannot make the server's pipe");
   SetHandleInformation(lectura, HANDLE_FLAG_INHERIT, 0);
-  CloseHandle(entrada);
   proceso_ = Iniciar(RutaPrograma(L"quenvaro-pantalla.exe"),
                      {"--puerto", std::to_string(puerto), carpeta.string()},
-                     carpeta, entradaHijo, escritura,
+                     carpeta, AbrirHeredable("NUL", false), escritura,
                      GetStdHandle(STD_ERROR_HANDLE));
+  std::string linea;
   char c;
   DWORD leidos;
   while (ReadFile(lectura, &c, 1, &leidos, nullptr) && leidos == 1 && c != '\n')
-    linea_ += c;
+    linea += c;
   CloseHandle(lectura);
-  puerto_ = PuertoAnunciado(linea_);
+  puerto_ = std::stoi(linea.substr(linea.rfind(':') + 1));  // ...:N/ (...)
 }
 
 int Pantalla::Detener() {
@@ -440,10 +426,11 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
     _exit(127);
   }
   close(tubo[1]);
+  std::string linea;
   char c;
-  while (read(tubo[0], &c, 1) == 1 && c != '\n') linea_ += c;
+  while (read(tubo[0], &c, 1) == 1 && c != '\n') linea += c;
   close(tubo[0]);
-  puerto_ = PuertoAnunciado(linea_);
+  puerto_ = std::stoi(linea.substr(linea.rfind(':') + 1));  // ...:N/ (...)
 }
 
 int Pantalla::Detener() {
@@ -541,7 +528,11 @@ std::string PedirHttp(int puerto, const std::string& peticion) {
   asio::ip::tcp::socket socket(contexto);
   socket.connect({asio::ip::make_address("127.0.0.1"),
                   static_cast<unsigned short>(puerto)});
-  asio::write(socket, asio::buffer(peticion));
+  asio::write(socket, asio::buffer(
+                         peticion.find('\n') != std::string::npos
+                             ? peticion
+                             : peticion + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                          "Connection: close\r\n\r\n"));
   std::string respuesta;
   boost::system::error_code fin;  // the server closing ends the read
   asio::read(socket, asio::dynamic_buffer(respuesta), fin);

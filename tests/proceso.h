@@ -67,28 +67,21 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
 Ejecucion EjecutarInforme(const fs::path& carpeta,
                           const std::vector<std::string>& argumentos);
 
-// Runs the built quenvaro-pantalla in `carpeta` with `argumentos` until it
-// ends by itself (its refusals), like EjecutarInforme.
+// Runs the built quenvaro-pantalla like EjecutarInforme, for its refusals.
 Ejecucion EjecutarPantalla(const fs::path& carpeta,
                            const std::vector<std::string>& argumentos);
 
-// The built quenvaro-pantalla serving `carpeta` (given as its CARPETA) on
-// `puerto` of 127.0.0.1 (0: a free one), from the line it prints at start
-// until the object dies.
+// The built quenvaro-pantalla serving `carpeta` (its CARPETA argument) on
+// `puerto` of 127.0.0.1 (0: a free one) for as long as the object lives.
 class Pantalla {
  public:
   explicit Pantalla(const fs::path& carpeta, int puerto = 0);
   ~Pantalla() { Detener(); }
-  Pantalla(const Pantalla&) = delete;
-  Pantalla& operator=(const Pantalla&) = delete;
-  const std::string& linea() const { return linea_; }  // printed at start
   int puerto() const { return puerto_; }
-  // Ends it (POSIX: SIGINT, as Ctrl+C; Windows: at once) and returns its
-  // exit status.
+  // Ends it (POSIX: SIGINT, as Ctrl+C; Windows: at once); its exit status.
   int Detener();
 
  private:
-  std::string linea_;
   int puerto_ = 0;
   int estado_ = -1;
 #ifdef _WIN32
@@ -98,8 +91,8 @@ class Pantalla {
 #endif
 };
 
-// Sends `peticion` as it stands to 127.0.0.1:`puerto` and returns every
-// byte of the answer, up to the server's closing of the connection.
+// Sends `peticion` to 127.0.0.1:`puerto` and returns the whole answer. A
+// request line alone ("GET /") goes with Host and Connection: close.
 std::string PedirHttp(int puerto, const std::string& peticion);
 
 #ifndef _WIN32
