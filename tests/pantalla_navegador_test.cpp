@@ -1,0 +1,259 @@
+// The waiting room's page in a real browser: headless Chromium loads it from
+// the built quenvaro-pantalla, and once its script has run it shows the turn
+// being attended and the next ones; a dispatch by the console shows within
+// 2 seconds; and a restart of the server shows as "no data", then the
+// numbers again. Chromium is driven through its DevTools pipe (descriptors 3
+// and 4), so the test needs no port of its own and no package but chromium.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "proceso.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace prueba {
+namespace {
+
+#ifndef _WIN32
+
+using Reloj = std::chrono::steady_clock;
+
+// Debian's chromium, the browser the test drives.
+const char kChromium[] = "/usr/bin/chromium";
+
+// Appends to `*leido` what `fd` has within `ms`; false on timeout or end.
+bool LeerAlgo(int fd, std::string* leido, int ms) {
+  pollfd p{fd, POLLIN, 0};
+  if (poll(&p, 1, ms) <= 0) return false;
+  char buffer[65536];
+  ssize_t n = read(fd, buffer, sizeof buffer);
+  if (n <= 0) return false;
+  leido->append(buffer, static_cast<std::size_t>(n));
+  return true;
+}
+
+/* ------------------------------------------------------------- Chromium */
+
+// Headless Chromium with its DevTools messages on a pair of pipes, each
+// message a JSON text ended by a NUL byte.
+class Navegador {
+ public:
+  explicit Navegador(const fs::path& perfil) {
+    const std::string datos = "--user-data-dir=" + perfil.string();
+    int haciaEl[2], desdeEl[2];
+    if (pipe2(haciaEl, O_CLOEXEC) != 0 || pipe2(desdeEl, O_CLOEXEC) != 0)
+      return;
+    // Without the networking switches its own background connections are
+    // refused by a closed network; the sandbox needs a non-root user.
+    const char* argv[] = {kChromium,
+                          "--headless",
+                          "--no-sandbox",
+                          "--disable-gpu",
+                          "--disable-quic",
+                          "--no-first-run",
+                          "--disable-background-networking",
+                          "--disable-component-update",
+                          "--disable-sync",
+                          datos.c_str(),
+                          "--window-size=1280,720",
+                          "--remote-debugging-pipe",
+                          "about:blank",
+                          nullptr};
+    int nulo = open("/dev/null", O_RDWR | O_CLOEXEC);
+    pid_ = fork();
+    if (pid_ == 0) {
+      // A group of its own, so that its helpers end with it.
+      setpgid(0, 0);
+      int fds[] = {nulo, nulo, nulo, haciaEl[0], desdeEl[1]};
+      // Out of the way of the numbers they go to, then into place.
+      for (int& fd : fds) fd = fcntl(fd, F_DUPFD, 10);
+      for (int i = 0; i < 5; ++i) dup2(fds[i], i);
+      execv(kChromium, const_cast<char* const*>(argv));
+      _exit(127);
+    }
+    if (pid_ > 0) setpgid(pid_, pid_);
+    close(nulo);
+    close(haciaEl[0]);
+    close(desdeEl[1]);
+    escritura_ = haciaEl[1];
+    lectura_ = desdeEl[0];
+  }
+  // Ends it on failure too: SIGTERM first, so that Chromium ends and reaps
+  // its helpers, then anything left of the group.
+  ~Navegador() {
+    if (escritura_ >= 0) close(escritura_);
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      for (int i = 0; i < 100 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      kill(-pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (lectura_ >= 0) close(lectura_);
+  }
+
+  // Sends one command and returns its answer ("" after `ms` without one).
+  // `params` is JSON already; `sesion` names the page, when it is for one.
+  std::string Mandar(const std::string& metodo, const std::string& params,
+                     const std::string& sesion = "", int ms = 30000) {
+    const std::string id = std::to_string(++ultimoId_);
+    std::string mensaje =
+        "{\"id\":" + id + ",\"method\":\"" + metodo + "\",\"params\":" + params;
+    if (!sesion.empty()) mensaje += ",\"sessionId\":\"" + sesion + "\"";
+    mensaje += "}";
+    mensaje.push_back('\0');
+    if (write(escritura_, mensaje.data(), mensaje.size()) !=
+        static_cast<ssize_t>(mensaje.size()))
+      return "";
+    const auto limite = Reloj::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+      std::size_t fin;
+      while ((fin = pendiente_.find('\0')) != std::string::npos) {
+        std::string respuesta = pendiente_.substr(0, fin);
+        pendiente_.erase(0, fin + 1);
+        // Events carry no id; answers begin with theirs.
+        if (respuesta.rfind("{\"id\":" + id + ",", 0) == 0) return respuesta;
+      }
+      const auto resta = std::chrono::duration_cast<std::chrono::milliseconds>(
+          limite - Reloj::now());
+      if (resta.count() <= 0 ||
+          !LeerAlgo(lectura_, &pendiente_, static_cast<int>(resta.count())))
+        return "";
+    }
+  }
+
+  // Opens `url` in a new page and attaches to it; false if that failed.
+  bool Abrir(const std::string& url) {
+    std::string id = Texto(
+        Mandar("Target.createTarget", "{\"url\":\"" + url + "\"}"), "targetId");
+    sesion_ = Texto(Mandar("Target.attachToTarget",
+                           "{\"targetId\":\"" + id + "\",\"flatten\":true}"),
+                    "sessionId");
+    return !sesion_.empty();
+  }
+
+  // The string an expression gives in the page. Our expressions hold no
+  // double quote or backslash, and give only digits, letters, spaces and bars,
+  // so neither needs escaping.
+  std::string Evaluar(const std::string& expresion) {
+    return Texto(
+        Mandar("Runtime.evaluate",
+               "{\"expression\":\"" + expresion + "\",\"returnByValue\":true}",
+               sesion_, 5000),
+        "value");
+  }
+
+ private:
+  // The string value of the first `"clave":"..."` in a message.
+  static std::string Texto(const std::string& mensaje,
+                           const std::string& clave) {
+    const std::string marca = "\"" + clave + "\":\"";
+    std::size_t inicio = mensaje.find(marca);
+    if (inicio == std::string::npos) return "";
+    inicio += marca.size();
+    return mensaje.substr(inicio, mensaje.find('"', inicio) - inicio);
+  }
+
+  pid_t pid_ = -1;
+  int escritura_ = -1, lectura_ = -1;
+  std::string pendiente_, sesion_;
+  int ultimoId_ = 0;
+};
+
+// What the page shows, as "<attending>|<next turns>", or "sin datos" while
+// it says it has none.
+const char kLoQueMuestra[] =
+    "(function () {"
+    "  if (document.body.classList.contains('sin-datos')) return 'sin datos';"
+    "  var t = function (s) { return [].map.call(document.querySelectorAll(s),"
+    "    function (e) { return e.innerText; }).filter(String).join(' '); };"
+    "  return t('#actual') + '|' + t('#siguientes .casilla');"
+    "})()";
+
+// Polls the page until it shows `esperado` or `ms` pass; returns what it
+// showed last.
+std::string EsperarPagina(Navegador* navegador, const std::string& esperado,
+                          int ms) {
+  const auto limite = Reloj::now() + std::chrono::milliseconds(ms);
+  std::string visto;
+  do {
+    visto = navegador->Evaluar(kLoQueMuestra);
+    if (visto == esperado) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  } while (Reloj::now() < limite);
+  return visto;
+}
+
+#endif  // !_WIN32
+
+TEST(PantallaEnNavegador,
+     ShowsTheQueueAndADispatchWithinTwoSecondsAndSurvivesARestart) {
+#ifdef _WIN32
+  GTEST_SKIP() << "chromium is not available to the Windows build; the browser "
+                  "test runs on the Linux build";
+#else
+  if (access(kChromium, X_OK) != 0)
+    GTEST_SKIP() << kChromium
+                 << " is not installed (apt-get install chromium), so the "
+                    "page is not tried in a real browser";
+  signal(SIGPIPE, SIG_IGN);  // a browser that died fails the test, not the run
+
+  CarpetaTemporal carpeta, perfil;
+  // Four registrations and one dispatch: turn 1 attended, 2 to 4 waiting.
+  ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(),
+                             "1\nAna\n1\nBeto\n1\nCarmen\n1\nDiego\n2\n")
+                .estado,
+            0);
+  auto servidor = std::make_unique<Pantalla>(carpeta.ruta());
+  const int puerto = servidor->puerto();
+  Navegador navegador(perfil.ruta());
+  ASSERT_TRUE(
+      navegador.Abrir("http://127.0.0.1:" + std::to_string(puerto) + "/"))
+      << "chromium did not open the page";
+  EXPECT_EQ(EsperarPagina(&navegador, "1|2 3 4", 30000), "1|2 3 4");
+
+  // The console dispatches turn 2: it must be on the screen within 2 s of
+  // the command. The page notes when its number changes, so the test's own
+  // polling is not part of the delay.
+  ASSERT_EQ(
+      navegador.Evaluar(
+          "new MutationObserver(function () {"
+          "  var a = document.getElementById('actual').textContent;"
+          "  if (a === '2' && !window.cambio) window.cambio = Date.now();"
+          "}).observe(document.getElementById('actual'),"
+          "  {childList: true, characterData: true, subtree: true}), 'ok'"),
+      "ok");
+  const auto despacho = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::system_clock::now().time_since_epoch());
+  ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(), "2\n").estado, 0);
+  EXPECT_EQ(EsperarPagina(&navegador, "2|3 4", 5000), "2|3 4");
+  EXPECT_LE(std::stoll(navegador.Evaluar(
+                "String(window.cambio ? window.cambio - " +
+                std::to_string(despacho.count()) + " : 99999)")),
+            2000);
+  // ... highlighted as new.
+  EXPECT_EQ(navegador.Evaluar("String(document.getElementById('panel-actual')"
+                              ".classList.contains('nuevo'))"),
+            "true");
+
+  // The server goes away: the page stops showing numbers. It comes back on
+  // the same port: the page shows them again by itself.
+  servidor.reset();
+  EXPECT_EQ(EsperarPagina(&navegador, "sin datos", 10000), "sin datos");
+  servidor = std::make_unique<Pantalla>(carpeta.ruta(), puerto);
+  EXPECT_EQ(EsperarPagina(&navegador, "2|3 4", 10000), "2|3 4");
+#endif
+}
+
+}  // namespace
+}  // namespace prueba
