@@ -85,4 +85,10 @@ std::size_t FunPlegarFinesDeLinea(char* bloque, std::size_t n,
 // all; where there is none and none can be made, true without a lock.
 bool FunTomarCerrojo(const char* nombre);
 
+/* --------------------------------------------------------------- process */
+
+// Lowers this process's share of the processor below the programs' usual
+// one, so that a busy reader never slows the console on the same PC.
+void FunCederProcesador();
+
 #endif  // QUENVARO_PLATFORM_ARCHIVOS_H_

@@ -3,6 +3,7 @@
 // is still read by position.
 #define _FILE_OFFSET_BITS 64
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,4 +125,10 @@ bool FunTomarCerrojo(const char* nombre) {
   bool ocupado = errno == EACCES || errno == EAGAIN;
   close(descriptor);
   return !ocupado;
+}
+
+void FunCederProcesador() {
+  // A nice value of 10: still served promptly on an idle PC. Failing to
+  // lower it changes nothing else, so the result is not needed.
+  (void)setpriority(PRIO_PROCESS, 0, 10);
 }

@@ -213,3 +213,8 @@ bool FunTomarCerrojo(const char* nombre) {
   CloseHandle(manejadorCerrojo);
   return !ocupado;
 }
+
+void FunCederProcesador() {
+  // Failing to lower it changes nothing else, so the result is not needed.
+  SetPriorityClass(GetCurrentProcess(), BELOW_NORMAL_PRIORITY_CLASS);
+}

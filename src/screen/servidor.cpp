@@ -22,6 +22,7 @@
 #include <winsock2.h>
 #endif
 
+#include "platform/archivos.h"
 #include "screen/estado.h"
 #include "screen/pagina.h"
 
@@ -325,6 +326,8 @@ int FunServir(const char* direccion, unsigned short puerto) {
   std::printf("%s: pantalla de la sala de espera en %s%s (Ctrl+C termina)\n",
               kPrograma, abrir.c_str(), otrosEquipos.c_str());
   std::fflush(stdout);
+  // Screens polling without pause must not slow the console's commands.
+  FunCederProcesador();
 
   asio::steady_timer pausa(contexto);
   aceptador = &aceptadorLocal;
