@@ -35,6 +35,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.dont_write_bytecode = True  # no __pycache__ left in bench/
 import bench  # noqa: E402  the busy day, the backup, the timed pipeline
 import informe  # noqa: E402  logs of earlier busy days, as the console writes them
 
