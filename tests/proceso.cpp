@@ -10,6 +10,11 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <boost/asio/connect.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/read.hpp>
+#include <boost/asio/write.hpp>
+
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -187,21 +192,64 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
   return resultado;
 }
 
-Ejecucion EjecutarInforme(const fs::path& carpeta,
-                          const std::vector<std::string>& argumentos) {
+namespace {
+
+// Runs `programa` with `argumentos` in `carpeta`, with an empty standard
+// input, and returns both its outputs and how it exited.
+Ejecucion EjecutarConArgumentos(const wchar_t* programa, const fs::path& carpeta,
+                                const std::vector<std::string>& argumentos) {
   const fs::path archivoEntrada = carpeta / ".entrada-prueba";
   const fs::path archivoSalida = carpeta / ".salida-prueba";
   const fs::path archivoError = carpeta / ".error-prueba";
   EscribirArchivo(archivoEntrada, "");
   Ejecucion resultado;
-  resultado.estado = Lanzar(RutaPrograma(L"quenvaro-informe.exe"), argumentos,
-                            carpeta, archivoEntrada, archivoSalida, &archivoError);
+  resultado.estado = Lanzar(RutaPrograma(programa), argumentos, carpeta,
+                            archivoEntrada, archivoSalida, &archivoError);
   resultado.salida = LeerArchivo(archivoSalida);
   resultado.error = LeerArchivo(archivoError);
   fs::remove(archivoEntrada);
   fs::remove(archivoSalida);
   fs::remove(archivoError);
   return resultado;
+}
+
+}  // namespace
+
+Ejecucion EjecutarInforme(const fs::path& carpeta,
+                          const std::vector<std::string>& argumentos) {
+  return EjecutarConArgumentos(L"quenvaro-informe.exe", carpeta, argumentos);
+}
+
+Ejecucion EjecutarPantalla(const fs::path& carpeta,
+                           const std::vector<std::string>& argumentos) {
+  return EjecutarConArgumentos(L"quenvaro-pantalla.exe", carpeta, argumentos);
+}
+
+Pantalla::Pantalla(const fs::path& carpeta) {
+  SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
+  HANDLE lectura, escritura;
+  if (!CreatePipe(&lectura, &escritura, &heredable, 0))
+    throw std::runtime_error("cannot make the server's pipe");
+  SetHandleInformation(lectura, HANDLE_FLAG_INHERIT, 0);
+  proceso_ = Iniciar(RutaPrograma(L"quenvaro-pantalla.exe"),
+                     {"--puerto", "0", carpeta.string()}, carpeta,
+                     AbrirHeredable("NUL", false), escritura,
+                     GetStdHandle(STD_ERROR_HANDLE));
+  std::string linea;
+  char c;
+  DWORD leidos;
+  while (ReadFile(lectura, &c, 1, &leidos, nullptr) && leidos == 1 && c != '\n')
+    linea += c;
+  CloseHandle(lectura);
+  puerto_ = std::stoi(linea.substr(linea.rfind(':') + 1));  // ...:N/ (...)
+}
+
+int Pantalla::Detener() {
+  if (proceso_ == nullptr) return estado_;
+  TerminateProcess(proceso_, 0);
+  estado_ = EsperarFin(proceso_);
+  proceso_ = nullptr;
+  return estado_;
 }
 
 Interactiva::Interactiva(const fs::path& carpeta) {
@@ -314,13 +362,17 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
   return resultado;
 }
 
-Ejecucion EjecutarInforme(const fs::path& carpeta,
-                          const std::vector<std::string>& argumentos) {
+namespace {
+
+// Runs `programa` with `argumentos` in `carpeta`, with an empty standard
+// input, and returns both its outputs and how it exited.
+Ejecucion EjecutarConArgumentos(const char* programa, const fs::path& carpeta,
+                                const std::vector<std::string>& argumentos) {
   // Both outputs go to files, so neither can fill a pipe and stall the
   // child while the parent waits on the other.
   const fs::path archivoSalida = carpeta / ".salida-prueba";
   const fs::path archivoError = carpeta / ".error-prueba";
-  std::vector<char*> argv{const_cast<char*>(QUENVARO_INFORME_EXE)};
+  std::vector<char*> argv{const_cast<char*>(programa)};
   for (const std::string& argumento : argumentos)
     argv.push_back(const_cast<char*>(argumento.c_str()));
   argv.push_back(nullptr);
@@ -333,7 +385,7 @@ Ejecucion EjecutarInforme(const fs::path& carpeta,
     if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
         dup2(err, 2) < 0 || chdir(carpeta.c_str()) != 0)
       _exit(127);
-    execv(QUENVARO_INFORME_EXE, argv.data());
+    execv(programa, argv.data());
     _exit(127);
   }
   int estado = 0;
@@ -345,6 +397,49 @@ Ejecucion EjecutarInforme(const fs::path& carpeta,
   fs::remove(archivoSalida);
   fs::remove(archivoError);
   return resultado;
+}
+
+}  // namespace
+
+Ejecucion EjecutarInforme(const fs::path& carpeta,
+                          const std::vector<std::string>& argumentos) {
+  return EjecutarConArgumentos(QUENVARO_INFORME_EXE, carpeta, argumentos);
+}
+
+Ejecucion EjecutarPantalla(const fs::path& carpeta,
+                           const std::vector<std::string>& argumentos) {
+  return EjecutarConArgumentos(QUENVARO_PANTALLA_EXE, carpeta, argumentos);
+}
+
+Pantalla::Pantalla(const fs::path& carpeta) {
+  int tubo[2];
+  if (pipe(tubo) != 0) throw std::runtime_error("pipe failed");
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    if (dup2(tubo[1], 1) < 0) _exit(127);
+    close(tubo[0]);
+    close(tubo[1]);
+    execl(QUENVARO_PANTALLA_EXE, QUENVARO_PANTALLA_EXE, "--puerto", "0",
+          carpeta.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(tubo[1]);
+  std::string linea;
+  char c;
+  while (read(tubo[0], &c, 1) == 1 && c != '\n') linea += c;
+  close(tubo[0]);
+  puerto_ = std::stoi(linea.substr(linea.rfind(':') + 1));  // ...:N/ (...)
+}
+
+int Pantalla::Detener() {
+  if (pid_ < 0) return estado_;
+  kill(pid_, SIGINT);
+  int estado = 0;
+  waitpid(pid_, &estado, 0);
+  pid_ = -1;
+  estado_ = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+  return estado_;
 }
 
 int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura) {
@@ -425,6 +520,23 @@ int Interactiva::Terminar() {
   return estado_;
 }
 #endif
+
+std::string PedirHttp(int puerto, const std::string& peticion) {
+  namespace asio = boost::asio;
+  asio::io_context contexto;
+  asio::ip::tcp::socket socket(contexto);
+  socket.connect({asio::ip::make_address("127.0.0.1"),
+                  static_cast<unsigned short>(puerto)});
+  asio::write(socket, asio::buffer(
+                         peticion.find('\n') != std::string::npos
+                             ? peticion
+                             : peticion + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                          "Connection: close\r\n\r\n"));
+  std::string respuesta;
+  boost::system::error_code fin;  // the server closing ends the read
+  asio::read(socket, asio::dynamic_buffer(respuesta), fin);
+  return respuesta;
+}
 
 const std::string& Interactiva::Esperar(const std::string& finalLf) {
   const std::string final = ComoTexto(finalLf);

@@ -67,6 +67,34 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
 Ejecucion EjecutarInforme(const fs::path& carpeta,
                           const std::vector<std::string>& argumentos);
 
+// Runs the built quenvaro-pantalla like EjecutarInforme, for its refusals.
+Ejecucion EjecutarPantalla(const fs::path& carpeta,
+                           const std::vector<std::string>& argumentos);
+
+// The built quenvaro-pantalla serving `carpeta` (its CARPETA argument) on
+// a free port of 127.0.0.1 for as long as the object lives.
+class Pantalla {
+ public:
+  explicit Pantalla(const fs::path& carpeta);
+  ~Pantalla() { Detener(); }
+  int puerto() const { return puerto_; }
+  // Ends it (POSIX: SIGINT, as Ctrl+C; Windows: at once); its exit status.
+  int Detener();
+
+ private:
+  int puerto_ = 0;
+  int estado_ = -1;
+#ifdef _WIN32
+  void* proceso_ = nullptr;
+#else
+  int pid_ = -1;
+#endif
+};
+
+// Sends `peticion` to 127.0.0.1:`puerto` and returns the whole answer. A
+// request line alone ("GET /") goes with Host and Connection: close.
+std::string PedirHttp(int puerto, const std::string& peticion);
+
 #ifndef _WIN32
 // Starts the built program in `carpeta` with a pipe as its standard input
 // and its output discarded. Returns its pid (or -1) and sets *escritura to

@@ -8,7 +8,6 @@
 // Reorders the n > 0 `valores` so that the ceil(n * porCiento / 100)-th
 // smallest (porCiento 1 to 100; 50 is the median) stands at its rank, and
 // returns it.
-long long FunPercentilCercano(long long* valores, std::size_t n,
-                              int porCiento);
+long long FunPercentilCercano(long long* valores, std::size_t n, int porCiento);
 
 #endif  // QUENVARO_REPORT_PERCENTIL_H_

@@ -82,8 +82,7 @@ bool FunLeerLineaLarga(std::FILE* archivo, long long* posicion) {
       break;
     }
   }
-  if (!FunLeerEn(archivo, inicio, lineaAcortada, kCabezaRegistro))
-    return false;
+  if (!FunLeerEn(archivo, inicio, lineaAcortada, kCabezaRegistro)) return false;
   FunVerLinea(lineaAcortada, sizeof lineaAcortada);
   *posicion = inicio > 0 ? inicio - 1 : 0;
   return true;
@@ -91,12 +90,11 @@ bool FunLeerLineaLarga(std::FILE* archivo, long long* posicion) {
 
 // Hands the log's lines to FunVerLinea, last first, until it has enough.
 // False on a read error.
-bool FunRecorrerDesdeElFinal(std::FILE* archivo) {
+bool FunRecorrerDesdeElFinal(std::FILE* archivo, long long largo) {
   std::setvbuf(archivo, nullptr, _IONBF, 0);  // the blocks go straight in
   // Bytes before `posicion` are unread; bloque[0, lleno) holds the bytes
   // from it on that end a line whose start is unread yet.
-  long long posicion = FunMedirArchivo(archivo);
-  if (posicion < 0) return false;
+  long long posicion = largo;
   std::size_t lleno = 0;
   bool primero = true;
   while (!basta) {
@@ -158,17 +156,43 @@ bool FunLeerRespaldo(std::FILE* archivo) {
 
 /* ------------------------------------------------------------ answer */
 
-enum Lectura { kLeido, kAusente, kIlegible };
+// How many times a request reads the two files while the log keeps
+// growing between its reading and the backup's; the last one is answered.
+const int kLecturas = 5;
 
-// One opening and one reading of a file, shared so the console never
-// waits for it. A missing file is no error: the console has not made it.
-Lectura FunLeerArchivo(const std::string& ruta, bool (*leer)(std::FILE*)) {
-  std::FILE* archivo = FunAbrirParaConsultar(ruta.c_str());
-  if (archivo == nullptr)
-    return FunFalloPorAusencia() ? kAusente : kIlegible;
-  const bool leido = leer(archivo);
-  std::fclose(archivo);
-  return leido ? kLeido : kIlegible;
+// The program's own words for a file that exists but cannot be read.
+const char kBitacoraIlegible[] = "No se pudo leer bitacora.txt.";
+const char kRespaldoIlegible[] = "No se pudo leer cola_respaldo.txt.";
+
+// The log first and the backup after it, each read once, shared so the
+// console never waits for them; a missing file is no error, the console
+// has not made it yet. The backup is replaced whole, so one reading is one
+// queue that existed. *quieta: the log did not grow meanwhile, so the two
+// show the folder at one moment, but for the one command that may be
+// between its two writes (the newest call still first in the queue, or
+// the queue a call ahead of the log), which the next request corrects.
+// Returns nullptr, or the error of a file that exists but cannot be read.
+const char* FunLeerCarpeta(bool* quieta) {
+  despachos = 0;
+  basta = false;
+  enEspera = 0;
+  std::FILE* bitacora = FunAbrirParaConsultar(rutaBitacora.c_str());
+  if (bitacora == nullptr && !FunFalloPorAusencia()) return kBitacoraIlegible;
+  long long largo = 0;
+  if (bitacora != nullptr) {
+    largo = FunMedirArchivo(bitacora);
+    if (largo < 0 || !FunRecorrerDesdeElFinal(bitacora, largo)) {
+      std::fclose(bitacora);
+      return kBitacoraIlegible;
+    }
+  }
+  std::FILE* respaldo = FunAbrirParaConsultar(rutaRespaldo.c_str());
+  const bool ausente = respaldo == nullptr && FunFalloPorAusencia();
+  const bool leido = respaldo != nullptr && FunLeerRespaldo(respaldo);
+  if (respaldo != nullptr) std::fclose(respaldo);
+  *quieta = bitacora == nullptr || FunMedirArchivo(bitacora) == largo;
+  if (bitacora != nullptr) std::fclose(bitacora);
+  return leido || ausente ? nullptr : kRespaldoIlegible;
 }
 
 bool FunResponderError(std::string* cuerpo, const char* motivo) {
@@ -202,17 +226,10 @@ bool FunComponerEstado(std::string* cuerpo) {
   if (marca[0] == '\0' || !FunInterpretarFecha(marca, 10, &anio, &mes, &dia))
     return FunResponderError(cuerpo, "No se pudo leer el reloj.");
   fechaHoy = anio * 10000 + mes * 100 + dia;
-  despachos = 0;
-  basta = false;
-  enEspera = 0;
-  // The log first and the backup after it. A call writes both files in
-  // turn, so an answer between the two writes can only show the newest call
-  // still at the front of the queue, which the next request corrects; the
-  // backup is replaced whole, so one reading is one queue that existed.
-  if (FunLeerArchivo(rutaBitacora, FunRecorrerDesdeElFinal) == kIlegible)
-    return FunResponderError(cuerpo, "No se pudo leer bitacora.txt.");
-  if (FunLeerArchivo(rutaRespaldo, FunLeerRespaldo) == kIlegible)
-    return FunResponderError(cuerpo, "No se pudo leer cola_respaldo.txt.");
+  bool quieta = false;
+  for (int vez = 0; vez < kLecturas && !quieta; ++vez)
+    if (const char* error = FunLeerCarpeta(&quieta))
+      return FunResponderError(cuerpo, error);
 
   std::string& json = *cuerpo;
   json = "{\"atendiendo\": ";

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-extern const unsigned char kPagina[];  // followed by a NUL of its own
+extern const unsigned char kPagina[];   // followed by a NUL of its own
 extern const std::size_t kLargoPagina;  // without that NUL
 
 #endif  // QUENVARO_SCREEN_PAGINA_H_

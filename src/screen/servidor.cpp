@@ -9,10 +9,10 @@
 #include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,20 +43,24 @@ const std::chrono::seconds kPlazo(10);
 const std::uint32_t kLimiteCabeceras = 8 * 1024;
 // A body is never needed; a small one is read and ignored.
 const std::uint64_t kLimiteCuerpo = 8 * 1024;
-// Open connections at once. Beyond it the program stops accepting until
-// one closes, so memory stays bounded; the system holds the rest waiting.
-const int kMaxConexiones = 64;
+// Open connections at once, so memory stays bounded. A new client that
+// finds them all open takes the place of the one that has waited longest
+// for a request, so clients that open connections and send nothing cannot
+// shut the others out.
+const std::size_t kMaxConexiones = 64;
 // A failed accept (no descriptors left) is tried again after a pause
 // rather than at once, so it cannot spin.
 const std::chrono::milliseconds kPausaAceptar(100);
 
 /* ------------------------------------------------------------- state */
 
+struct Conexion;
+
 tcp::acceptor* aceptador = nullptr;
 asio::steady_timer* pausaAceptar = nullptr;
-int abiertas = 0;        // connections open now
-bool aceptando = false;  // an accept is pending
-bool terminando = false; // a signal came: nothing new starts
+std::list<Conexion*> conexiones;  // the open ones, oldest first
+bool aceptando = false;           // an accept is pending
+bool terminando = false;          // a signal came: nothing new starts
 
 void FunAceptar();
 
@@ -64,16 +68,19 @@ void FunAceptar();
 // pending.
 struct Conexion {
   explicit Conexion(tcp::socket socket) : flujo(std::move(socket)) {
-    ++abiertas;
+    lugar = conexiones.insert(conexiones.end(), this);
   }
   ~Conexion() {
-    --abiertas;
+    conexiones.erase(lugar);
     if (!terminando && !aceptando) FunAceptar();
   }
   beast::tcp_stream flujo;
   beast::flat_buffer entrada{kLimiteCabeceras + kLimiteCuerpo};
   std::optional<http::request_parser<http::string_body>> analizador;
   http::response<http::string_body> respuesta;
+  std::list<Conexion*>::iterator lugar;
+  bool esperando = false;  // a read of a request is pending, since `desde`
+  std::chrono::steady_clock::time_point desde;
 };
 
 /* ----------------------------------------------------------- routes */
@@ -105,9 +112,9 @@ void FunResponder(const http::request<http::string_body>& peticion,
                 "Metodo no permitido.\n");
     respuesta->set(http::field::allow, "GET, HEAD");
   } else if (pagina) {
-    FunPreparar(respuesta, http::status::ok, "text/html; charset=utf-8",
-                std::string(reinterpret_cast<const char*>(kPagina),
-                            kLargoPagina));
+    FunPreparar(
+        respuesta, http::status::ok, "text/html; charset=utf-8",
+        std::string(reinterpret_cast<const char*>(kPagina), kLargoPagina));
     respuesta->set(http::field::cache_control, "no-cache");
   } else {
     std::string cuerpo;
@@ -129,26 +136,26 @@ void FunLeer(std::shared_ptr<Conexion> conexion);
 
 void FunEscribir(std::shared_ptr<Conexion> conexion) {
   conexion->flujo.expires_after(kPlazo);
-  http::async_write(
-      conexion->flujo, conexion->respuesta,
-      [conexion](beast::error_code error, std::size_t) {
-        if (error || terminando) return;  // the connection closes with it
-        if (conexion->respuesta.keep_alive()) {
-          FunLeer(conexion);
-          return;
-        }
-        beast::error_code ignorado;
-        conexion->flujo.socket().shutdown(tcp::socket::shutdown_send,
-                                          ignorado);
-      });
+  http::async_write(conexion->flujo, conexion->respuesta,
+                    [conexion](beast::error_code error, std::size_t) {
+                      if (error || terminando)
+                        return;  // the connection closes with it
+                      if (conexion->respuesta.keep_alive()) {
+                        FunLeer(conexion);
+                        return;
+                      }
+                      beast::error_code ignorado;
+                      conexion->flujo.socket().shutdown(
+                          tcp::socket::shutdown_send, ignorado);
+                    });
 }
 
 // A request that breaks the rules or the limits is told so, and the
 // connection closes after the answer. A timeout, a client gone or a request
 // cut short just closes it.
 void FunRechazar(std::shared_ptr<Conexion> conexion, beast::error_code error) {
-  if (error.category() != beast::http::make_error_code(
-                              http::error::end_of_stream).category() ||
+  if (error.category() !=
+          beast::http::make_error_code(http::error::end_of_stream).category() ||
       error == http::error::end_of_stream ||
       error == http::error::partial_message)
     return;
@@ -171,8 +178,11 @@ void FunLeer(std::shared_ptr<Conexion> conexion) {
   conexion->analizador->header_limit(kLimiteCabeceras);
   conexion->analizador->body_limit(kLimiteCuerpo);
   conexion->flujo.expires_after(kPlazo);
+  conexion->esperando = true;
+  conexion->desde = std::chrono::steady_clock::now();
   http::async_read(conexion->flujo, conexion->entrada, *conexion->analizador,
                    [conexion](beast::error_code error, std::size_t) {
+                     conexion->esperando = false;
                      if (terminando) return;
                      if (error) {
                        FunRechazar(conexion, error);
@@ -184,6 +194,21 @@ void FunLeer(std::shared_ptr<Conexion> conexion) {
                    });
 }
 
+// Closes the connection that has waited longest for a request; its end
+// then accepts the next client. When every connection is busy answering,
+// the next one to end does.
+void FunHacerSitio() {
+  Conexion* elegida = nullptr;
+  for (Conexion* conexion : conexiones)
+    if (conexion->esperando &&
+        (elegida == nullptr || conexion->desde < elegida->desde))
+      elegida = conexion;
+  if (elegida == nullptr) return;
+  elegida->esperando = false;
+  beast::error_code ignorado;
+  elegida->flujo.socket().close(ignorado);
+}
+
 void FunAceptar() {
   aceptando = true;
   aceptador->async_accept([](beast::error_code error, tcp::socket socket) {
@@ -193,13 +218,16 @@ void FunAceptar() {
       pausaAceptar->expires_after(kPausaAceptar);
       pausaAceptar->async_wait([](beast::error_code) {
         aceptando = false;
-        if (!terminando && abiertas < kMaxConexiones) FunAceptar();
+        if (!terminando && conexiones.size() < kMaxConexiones) FunAceptar();
       });
       aceptando = true;  // the pause stands for the pending accept
       return;
     }
     FunLeer(std::make_shared<Conexion>(std::move(socket)));
-    if (abiertas < kMaxConexiones) FunAceptar();
+    if (conexiones.size() < kMaxConexiones)
+      FunAceptar();
+    else
+      FunHacerSitio();
   });
 }
 

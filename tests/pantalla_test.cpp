@@ -1,0 +1,253 @@
+// quenvaro-pantalla, run as built: /estado on hand-made folders, what no
+// answer may carry, its routes, refusals and limits, and a busy day of the
+// console in the same folder while clients poll.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/write.hpp>
+#include <ctime>
+#include <iterator>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "proceso.h"
+
+namespace prueba {
+namespace {
+
+// Texts the files may hold and no answer may carry: digits, quotes, markup.
+const std::string kNombre = "Zoe \"<b>4242</b>\" O'Hara & {x}";
+const std::string kDescripcion = "Consulta \"<i>5151</i>\" <script>";
+const std::string kVacio =
+    "{\"atendiendo\": null, \"anteriores\": [], \"siguientes\": [], "
+    "\"en_espera\": 0, \"espera_estimada_s\": 0}";
+
+// A call stamped `dias` from today, at `hora`.
+std::string Llamada(int dias, const std::string& hora, int turno) {
+  std::time_t dia = std::time(nullptr) + dias * 86400;
+  char fecha[16];
+  std::strftime(fecha, sizeof fecha, "%Y-%m-%d", std::localtime(&dia));
+  return "FREE_TURNO   -> [" + std::string(fecha) + " " + hora +
+         "] DESPACHADO: Turno #" + std::to_string(turno) +
+         " | STATUS: Atendido\n";
+}
+
+std::string Cuerpo(const std::string& respuesta) {
+  return respuesta.substr(respuesta.find("\r\n\r\n") + 4);
+}
+
+class PantallaEnCarpeta : public ::testing::Test {
+ protected:
+  std::string Pedir(const std::string& peticion) {
+    const std::string respuesta = PedirHttp(pantalla_.puerto(), peticion);
+    todo_ += respuesta;
+    return respuesta;
+  }
+  std::string Estado() {
+    const std::string respuesta = Pedir("GET /estado");
+    EXPECT_EQ(respuesta.substr(0, 12), "HTTP/1.1 200");
+    return Cuerpo(respuesta);
+  }
+
+  CarpetaTemporal carpeta_;
+  Pantalla pantalla_{carpeta_.ruta()};
+  std::string todo_;  // every byte answered
+};
+
+TEST_F(PantallaEnCarpeta, EstadoDeLaBitacoraDesdeSuFinalYDelRespaldo) {
+  EXPECT_EQ(Estado(), kVacio);  // no log, no backup
+
+  // An earlier day's records, then 13 calls of today. The newest 11 give
+  // 10 gaps, one running backwards (as 0), with a median of 300 s; the
+  // newest 10 or 12 would give 600. A call stamped tomorrow is passed over,
+  // other lines skipped, and the last one, still being written, is no call.
+  std::string registro =
+      "REG_SESSION  -> [" + Llamada(0, "07:59:00", 0).substr(17, 19) +
+      "] ID_SESION: 1 | USUARIO: " + kNombre + " | TURNO: #1\n";
+  std::string bitacora = Llamada(-1, "18:00:00", 40) + registro;
+  const char* horas[] = {"07:00:00", "07:30:00", "08:00:20", "08:01:20",
+                         "08:02:20", "08:07:20", "08:12:20", "08:11:20",
+                         "08:21:20", "08:31:20", "08:41:20", "08:51:20",
+                         "09:01:20"};
+  for (int i = 0; i < 13; ++i) {
+    if (i == 7) bitacora += Llamada(1, "08:20:00", 900);
+    if (i == 9) bitacora += "no es un registro: 5\r\n";
+    bitacora += Llamada(0, horas[i], i + 1);
+    if (i == 10) bitacora.insert(bitacora.size() - 1, "\r");
+  }
+  bitacora += Llamada(0, "09:10:00", 14).substr(0, 70);
+  EscribirArchivo(carpeta_ / "bitacora.txt", bitacora);
+  // The restore's line rule: empty lines, lines without two fields, a
+  // number without digits (turn 0), a line longer than a read (its rest
+  // is a piece of its own), a number beyond 32 bits, no final line end.
+  EscribirArchivo(carpeta_ / "cola_respaldo.txt",
+                  "12|General\n\n|\nsin barra\n13|\n||14||" + kDescripcion +
+                      "|x\r\nabc|D\n  15abc|D\n16|" + std::string(300, '7') +
+                      "\n99999999999|D\n17|" + kNombre + "\n18|D\n-3|D");
+  const std::string siguientes =
+      "\"siguientes\": [12, 14, 0, 15, 16, 2147483647, 17, 18], "
+      "\"en_espera\": 9, ";
+  EXPECT_EQ(Estado(), "{\"atendiendo\": 13, \"anteriores\": [12, 11, 10, 9], " +
+                          siguientes + "\"espera_estimada_s\": 2700}");
+
+  // The reading stops at the first record of an earlier day, here a
+  // registration longer than any block: today's call before it is not
+  // seen, and yesterday's last call is not today's.
+  registro.replace(17, 10, Llamada(-1, "", 0).substr(17, 10));
+  registro.insert(registro.find("USUARIO: ") + 9, std::string(70000, '8'));
+  EscribirArchivo(
+      carpeta_ / "bitacora.txt",
+      Llamada(0, "07:00:00", 77) + registro + Llamada(0, "08:00:00", 1));
+  EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [], " + siguientes +
+                          "\"espera_estimada_s\": null}");
+  fs::remove(carpeta_ / "cola_respaldo.txt");
+  EscribirArchivo(carpeta_ / "bitacora.txt", Llamada(-1, "18:00:00", 40));
+  EXPECT_EQ(Estado(), kVacio);
+
+  // No answer on any route carries a byte of the files' texts.
+  EscribirArchivo(carpeta_ / "cola_respaldo.txt", "1|" + kDescripcion + "\n");
+  for (const char* peticion : {"GET /", "HEAD /estado", "POST /4242", "PUT /"})
+    Pedir(peticion);
+  for (const std::string& texto :
+       {kNombre, kDescripcion, std::string("4242"), std::string("5151"),
+        std::string(7, '7'), std::string(8, '8')})
+    EXPECT_EQ(todo_.find(texto), std::string::npos) << texto;
+}
+
+TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
+  const std::string pagina = Pedir("GET /");
+  EXPECT_EQ(pagina.substr(0, 12), "HTTP/1.1 200");
+  EXPECT_NE(pagina.find("text/html"), std::string::npos);
+  // HEAD: the headers of GET, no body.
+  const std::string cabeza = Pedir("HEAD /estado?t=1");
+  EXPECT_EQ(cabeza.substr(0, 12), "HTTP/1.1 200");
+  EXPECT_EQ(Cuerpo(cabeza), "");
+  EXPECT_NE(cabeza.find("Cache-Control: no-store\r\n"), std::string::npos);
+  EXPECT_NE(cabeza.find("Content-Length: " + std::to_string(Estado().size())),
+            std::string::npos);
+  EXPECT_EQ(Pedir("GET /estado/").substr(0, 12), "HTTP/1.1 404");
+  EXPECT_EQ(Pedir("POST /").substr(0, 12), "HTTP/1.1 405");
+
+  // A file that exists but cannot be read: 503, never old numbers.
+  for (const char* archivo : {"bitacora.txt", "cola_respaldo.txt"}) {
+    fs::create_directory(carpeta_ / archivo);
+    const std::string fallo = Pedir("GET /estado");
+    EXPECT_EQ(fallo.substr(0, 12), "HTTP/1.1 503");
+    EXPECT_EQ(Cuerpo(fallo),
+              "{\"error\": \"No se pudo leer " + std::string(archivo) + ".\"}");
+    fs::remove(carpeta_ / archivo);
+  }
+
+  // A client stuck halfway through its request holds only its own
+  // connection; oversized headers and junk get an error.
+  boost::asio::io_context contexto;
+  boost::asio::ip::tcp::socket atascado(contexto);
+  atascado.connect({boost::asio::ip::make_address("127.0.0.1"),
+                    static_cast<unsigned short>(pantalla_.puerto())});
+  boost::asio::write(atascado, boost::asio::buffer(std::string("GET / HT")));
+  EXPECT_EQ(Pedir("GET /").substr(0, 12), "HTTP/1.1 200");
+  EXPECT_EQ(Pedir("GET / HTTP/1.1\r\nX: " + std::string(9000, 'a') + "\r\n\r\n")
+                .substr(0, 12),
+            "HTTP/1.1 431");
+  EXPECT_EQ(Pedir("NO\r\n\r\n").substr(0, 12), "HTTP/1.1 400");
+
+  // A port already taken: one line, status 1. A wrong command line: the
+  // usage, status 2. Ctrl+C ends with status 0.
+  Ejecucion otra = EjecutarPantalla(
+      carpeta_.ruta(), {"--puerto", std::to_string(pantalla_.puerto())});
+  EXPECT_EQ(otra.estado, 1);
+  EXPECT_EQ(otra.error.find('\n'), otra.error.size() - 1) << otra.error;
+  for (const char* mal : {"65536", "8o"}) {
+    otra = EjecutarPantalla(carpeta_.ruta(), {"--puerto", mal});
+    EXPECT_EQ(otra.estado, 2);
+    EXPECT_NE(otra.error.find("Uso: quenvaro-pantalla [--puerto N] "
+                              "[--escuchar DIRECCION] [CARPETA]"),
+              std::string::npos);
+  }
+#ifndef _WIN32
+  EXPECT_EQ(pantalla_.Detener(), 0);
+#endif
+}
+
+// A busy day of the console while two clients poll the screen of its
+// folder. Every answer must be a queue that existed after some command,
+// with the call shown at most one command away from it either way (the two
+// files are written in turn); no client's call may move backwards; and the
+// console must do exactly what it does with no screen at all.
+TEST(PantallaConConsola, UnDiaOcupadoMientrasLosClientesConsultan) {
+  std::string entrada;
+  // The queues that existed, as the JSON shows them, and their fronts.
+  std::multimap<std::string, int> colas;
+  auto anotar = [&colas](int frente, int ultimo) {
+    std::string texto = "\"siguientes\": [";
+    for (int t = frente; t <= ultimo && t < frente + 8; ++t)
+      texto += (t > frente ? ", " : "") + std::to_string(t);
+    colas.emplace(texto + "], \"en_espera\": " +
+                      std::to_string(std::max(0, ultimo - frente + 1)),
+                  frente);
+  };
+  anotar(1, 0);
+  for (int ronda = 0, emitidos = 0, llamados = 0;
+       ronda < 60 || llamados < emitidos; ++ronda) {
+    for (int i = 0; i < 3 && ronda < 60; ++i) {
+      entrada += "1\n" + kNombre + "\n";
+      anotar(llamados + 1, ++emitidos);
+    }
+    for (int i = 0; i < 2 && llamados < emitidos; ++i) {
+      entrada += "2\n";
+      anotar(++llamados + 1, emitidos);
+    }
+  }
+  entrada += "4\n";
+
+  CarpetaTemporal conPantalla, sinPantalla;
+  Pantalla pantalla(conPantalla.ruta());
+  std::vector<std::string> respuestas[2];
+  std::atomic<bool> fin{false};
+  std::vector<std::thread> clientes;
+  for (std::vector<std::string>& propias : respuestas)
+    clientes.emplace_back([&pantalla, &propias, &fin] {
+      while (!fin && propias.size() < 20000)  // bounded in count too
+        propias.push_back(Cuerpo(PedirHttp(pantalla.puerto(), "GET /estado")));
+    });
+  Ejecucion dia = EjecutarQuenvaro(conPantalla.ruta(), entrada);
+  fin = true;
+  for (std::thread& cliente : clientes) cliente.join();
+  EXPECT_EQ(dia.estado, 0);
+
+  for (const std::vector<std::string>& propias : respuestas) {
+    EXPECT_FALSE(propias.empty());
+    int ultimoLlamado = 0;
+    for (const std::string& respuesta : propias) {
+      const std::size_t inicio = respuesta.find("\"siguientes\"");
+      const std::size_t final = respuesta.find(", \"espera_estimada_s\"");
+      ASSERT_NE(final, std::string::npos) << respuesta;
+      const int llamado = std::atoi(respuesta.c_str() + 15);  // null: 0
+      bool existio = false;
+      auto iguales =
+          colas.equal_range(respuesta.substr(inicio, final - inicio));
+      for (auto cola = iguales.first; cola != iguales.second; ++cola)
+        existio |= llamado >= cola->second - 2 && llamado <= cola->second;
+      EXPECT_TRUE(existio) << respuesta;
+      EXPECT_GE(llamado, ultimoLlamado) << respuesta;
+      ultimoLlamado = llamado;
+    }
+  }
+
+  Ejecucion sola = EjecutarQuenvaro(sinPantalla.ruta(), entrada);
+  EXPECT_EQ(SinMarcas(dia.salida), SinMarcas(sola.salida));
+  EXPECT_EQ(SinMarcas(LeerArchivo(conPantalla / "bitacora.txt")),
+            SinMarcas(LeerArchivo(sinPantalla / "bitacora.txt")));
+  EXPECT_EQ(LeerArchivo(conPantalla / "cola_respaldo.txt"),
+            LeerArchivo(sinPantalla / "cola_respaldo.txt"));
+  // The screen made no file.
+  EXPECT_EQ(std::distance(fs::directory_iterator(conPantalla.ruta()), {}),
+            std::distance(fs::directory_iterator(sinPantalla.ruta()), {}));
+}
+
+}  // namespace
+}  // namespace prueba
