@@ -22,10 +22,14 @@ SANITIZER_ENV := \
   ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:strict_string_checks=1 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all build run test test-sanitize test-valgrind fuzz bench clean \
-        build-windows test-windows package-windows
+.PHONY: all build programas install run test test-sanitize test-valgrind \
+        fuzz bench clean build-windows test-windows package-windows
 
-all: build
+# `make` builds the three programs; `make install` puts them, with the
+# README, in PREFIX (one folder, as in the Windows zip).
+PREFIX ?= /usr/local/quenvaro
+
+all: programas
 
 # `make run` configures build/ for the program alone and builds only its
 # target, so it needs no test framework. `make test` configures the same
@@ -43,6 +47,13 @@ build: $(BUILD)/CMakeCache.txt
 
 run: build
 	@$(BUILD)/quenvaro
+
+programas: $(BUILD)/CMakeCache.txt
+	@cmake --build $(BUILD) --target quenvaro quenvaro-informe \
+	  quenvaro-pantalla -j $(JOBS) >&2
+
+install: programas
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 test:
 	@cmake -S $(CURDIR) -B $(BUILD) -DCMAKE_BUILD_TYPE=Release \

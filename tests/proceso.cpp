@@ -225,15 +225,15 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
   return EjecutarConArgumentos(L"quenvaro-pantalla.exe", carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta) {
+Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
   SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
   HANDLE lectura, escritura;
   if (!CreatePipe(&lectura, &escritura, &heredable, 0))
     throw std::runtime_error("cannot make the server's pipe");
   SetHandleInformation(lectura, HANDLE_FLAG_INHERIT, 0);
   proceso_ = Iniciar(RutaPrograma(L"quenvaro-pantalla.exe"),
-                     {"--puerto", "0", carpeta.string()}, carpeta,
-                     AbrirHeredable("NUL", false), escritura,
+                     {"--puerto", std::to_string(puerto), carpeta.string()},
+                     carpeta, AbrirHeredable("NUL", false), escritura,
                      GetStdHandle(STD_ERROR_HANDLE));
   std::string linea;
   char c;
@@ -411,7 +411,8 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
   return EjecutarConArgumentos(QUENVARO_PANTALLA_EXE, carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta) {
+Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
+  const std::string textoPuerto = std::to_string(puerto);
   int tubo[2];
   if (pipe(tubo) != 0) throw std::runtime_error("pipe failed");
   pid_ = fork();
@@ -420,8 +421,8 @@ Pantalla::Pantalla(const fs::path& carpeta) {
     if (dup2(tubo[1], 1) < 0) _exit(127);
     close(tubo[0]);
     close(tubo[1]);
-    execl(QUENVARO_PANTALLA_EXE, QUENVARO_PANTALLA_EXE, "--puerto", "0",
-          carpeta.c_str(), static_cast<char*>(nullptr));
+    execl(QUENVARO_PANTALLA_EXE, QUENVARO_PANTALLA_EXE, "--puerto",
+          textoPuerto.c_str(), carpeta.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(tubo[1]);

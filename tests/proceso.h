@@ -72,10 +72,10 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
                            const std::vector<std::string>& argumentos);
 
 // The built quenvaro-pantalla serving `carpeta` (its CARPETA argument) on
-// a free port of 127.0.0.1 for as long as the object lives.
+// `puerto` of 127.0.0.1 (0: a free one) for as long as the object lives.
 class Pantalla {
  public:
-  explicit Pantalla(const fs::path& carpeta);
+  explicit Pantalla(const fs::path& carpeta, int puerto = 0);
   ~Pantalla() { Detener(); }
   int puerto() const { return puerto_; }
   // Ends it (POSIX: SIGINT, as Ctrl+C; Windows: at once); its exit status.

@@ -48,6 +48,8 @@ const std::uint64_t kLimiteCuerpo = 8 * 1024;
 // for a request, so clients that open connections and send nothing cannot
 // shut the others out.
 const std::size_t kMaxConexiones = 64;
+// The time a closing connection is given to finish sending.
+const std::chrono::seconds kPlazoCierre(2);
 // A failed accept (no descriptors left) is tried again after a pause
 // rather than at once, so it cannot spin.
 const std::chrono::milliseconds kPausaAceptar(100);
@@ -134,6 +136,22 @@ void FunResponder(const http::request<http::string_body>& peticion,
 
 void FunLeer(std::shared_ptr<Conexion> conexion);
 
+// After the last answer of a connection: what the client still sends (the
+// rest of a refused request) is read and dropped until it closes, for at
+// most kPlazoCierre. Closing with bytes unread would reset the connection,
+// and the client could lose the answer before reading it.
+char descarte[4096];
+void FunDescartar(std::shared_ptr<Conexion> conexion) {
+  conexion->flujo.expires_after(kPlazoCierre);
+  conexion->esperando = true;  // a new client may take its place
+  conexion->desde = std::chrono::steady_clock::now();
+  conexion->flujo.async_read_some(
+      asio::buffer(descarte), [conexion](beast::error_code error, std::size_t) {
+        conexion->esperando = false;
+        if (!error && !terminando) FunDescartar(conexion);
+      });
+}
+
 void FunEscribir(std::shared_ptr<Conexion> conexion) {
   conexion->flujo.expires_after(kPlazo);
   http::async_write(conexion->flujo, conexion->respuesta,
@@ -147,6 +165,7 @@ void FunEscribir(std::shared_ptr<Conexion> conexion) {
                       beast::error_code ignorado;
                       conexion->flujo.socket().shutdown(
                           tcp::socket::shutdown_send, ignorado);
+                      FunDescartar(conexion);
                     });
 }
 
