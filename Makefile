@@ -112,10 +112,12 @@ fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 	done
 
 # Builds its own release binary in build-bench/ and a plain C yardstick,
-# and prints a table of timings; see bench/README.md.
+# and prints a table of timings; then the report's and the screen's
+# timings; see bench/README.md.
 bench:
 	@python3 bench/bench.py
 	@python3 bench/informe.py
+	@python3 bench/pantalla.py
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS) $(BENCH_BUILD)
