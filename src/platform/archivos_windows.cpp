@@ -19,21 +19,26 @@ DWORD ultimoError = ERROR_SUCCESS;
 // a folder, a read-only file or one this user may not write never does.
 bool ultimoFalloSostenido = false;
 
-// Whether another program has `nombre` open: an open that shares nothing is
-// then refused for sharing, whatever that program's own access or sharing.
-// A folder, or a file no one holds, opens or fails for another cause.
-bool FunAbiertoPorOtro(const char* nombre) {
-  HANDLE prueba = CreateFileA(nombre, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+// Whether access to `nombre` was denied because another program holds it.
+// An open that shares nothing is refused for sharing while the hold lasts,
+// whatever that program's own access or sharing; a folder, or a file that
+// this user may not open so, is refused for access. With `acceso`, the
+// access the failed call needed, a probe that is granted it means the hold
+// has passed since, which counts too: a reader of the backup keeps it open
+// for a moment only, and the replace that it made fail is worth repeating.
+bool FunRetenidoPorOtro(const char* nombre, DWORD acceso) {
+  HANDLE prueba = CreateFileA(nombre, acceso != 0 ? acceso : GENERIC_READ, 0,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
   if (prueba != INVALID_HANDLE_VALUE) {
     CloseHandle(prueba);
-    return false;
+    return acceso != 0;
   }
   const DWORD causa = GetLastError();
   return causa == ERROR_SHARING_VIOLATION || causa == ERROR_LOCK_VIOLATION;
 }
 
-bool FunFallar(const char* nombre) {
+bool FunFallar(const char* nombre, DWORD acceso = 0) {
   ultimoError = GetLastError();
   ultimoFalloSostenido = false;
   // errno too, for callers that name the cause to a person.
@@ -50,7 +55,7 @@ bool FunFallar(const char* nombre) {
   } else if (ultimoError == ERROR_ACCESS_DENIED && nombre != nullptr) {
     // Access is also denied while another handle holds the file without
     // sharing deletion (a replace); only then does waiting help.
-    ultimoFalloSostenido = FunAbiertoPorOtro(nombre);
+    ultimoFalloSostenido = FunRetenidoPorOtro(nombre, acceso);
   }
   return false;
 }
@@ -164,7 +169,9 @@ bool FunReemplazarForzado(const char* origen, const char* destino) {
   if (MoveFileExA(origen, destino,
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
     return true;
-  FunFallar(destino);
+  // A move onto a name that another program has open is refused, even when
+  // it shares deletion; a read-only file or a folder there refuses deletion.
+  FunFallar(destino, DELETE);
   if (!ultimoFalloSostenido && ultimoError == ERROR_ACCESS_DENIED) {
     // The file held may be the temporary itself, a scanner reading it
     // right after it was closed.
