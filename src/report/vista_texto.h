@@ -1,0 +1,23 @@
+// quenvaro-informe's text report: the day table, its total, the notes and
+// the registrations per hour, for a terminal or a printer.
+#ifndef QUENVARO_REPORT_VISTA_TEXTO_H_
+#define QUENVARO_REPORT_VISTA_TEXTO_H_
+
+#include <cstddef>
+
+#include "report/modelo.h"
+
+// Size of a buffer for FunFormatearFecha or FunFormatearEspera.
+const std::size_t kTamCifra = 48;
+
+// Writes a YYYYMMDD date as "AAAA-MM-DD" into `texto` (kTamCifra bytes).
+void FunFormatearFecha(int fecha, char* texto);
+
+// Writes a wait in seconds as the report shows it, minutes and seconds
+// ("20m05s"), into `texto` (kTamCifra bytes).
+void FunFormatearEspera(long long segundos, char* texto);
+
+// Prints the text report of `informe` on standard output.
+void FunImprimirTexto(const Informe& informe);
+
+#endif  // QUENVARO_REPORT_VISTA_TEXTO_H_
