@@ -36,9 +36,13 @@ bool salidaCsv = false;
 Informe informe{"bitacora.txt", kSinDesde, kSinHasta, {}, {}, {}, 0, false};
 
 // Read-only, in binary mode: line ends are handled here, and a Ctrl-Z
-// byte must not end the reading on Windows. Reading and writing stay
-// shared, so the console appends while the report reads.
-std::FILE* FunAbrirBitacora(const char* ruta) { return FunAbrirParaLeer(ruta); }
+// byte must not end the reading on Windows. Reading, writing and deletion
+// stay shared, as for the screen, so the console appends while the report
+// reads, and a long report never keeps anyone from moving or removing an
+// old log.
+std::FILE* FunAbrirBitacora(const char* ruta) {
+  return FunAbrirParaConsultar(ruta);
+}
 
 /* --------------------------------------------------------- command line */
 
