@@ -8,6 +8,7 @@
 #include "platform/archivos.h"
 #include "report/modelo.h"
 #include "report/vista_csv.h"
+#include "report/vista_html.h"
 #include "report/vista_texto.h"
 
 namespace {
@@ -16,12 +17,15 @@ const char kPrograma[] = "quenvaro-informe";
 const char kUso[] =
     "Uso: quenvaro-informe [--csv] [--desde AAAA-MM-DD] [--hasta AAAA-MM-DD] "
     "[ARCHIVO]\n"
+    "     quenvaro-informe --html [--desde AAAA-MM-DD] [--hasta AAAA-MM-DD] "
+    "[ARCHIVO]\n"
     "Resume, dia por dia, la bitacora de la consola Quenvaro: sesiones,\n"
     "turnos atendidos, esperas y turnos pendientes. Solo lee la bitacora.\n"
     "\n"
     "  ARCHIVO              la bitacora (por omision, bitacora.txt de la\n"
     "                       carpeta actual)\n"
     "  --csv                una linea CSV por dia en lugar del informe\n"
+    "  --html               una pagina HTML, con graficos, en lugar del informe\n"
     "  --desde AAAA-MM-DD   solo los dias desde esa fecha, inclusive\n"
     "  --hasta AAAA-MM-DD   solo los dias hasta esa fecha, inclusive\n"
     "  --help               muestra esta ayuda\n"
@@ -31,7 +35,9 @@ const char kUso[] =
 
 /* -------------------------------------------------------------- options */
 
-bool salidaCsv = false;
+// The view the figures are printed in.
+enum Vista { kVistaTexto, kVistaCsv, kVistaHtml };
+Vista vista = kVistaTexto;
 // What the report is asked for: the log and the days.
 Informe informe{"bitacora.txt", kSinDesde, kSinHasta, {}, {}, {}, 0, false};
 
@@ -75,8 +81,12 @@ int FunLeerOpciones(int argc, char** argv) {
     } else if (std::strcmp(arg, "--help") == 0) {
       std::fputs(kUso, stdout);
       return FunTerminarSalida();
-    } else if (std::strcmp(arg, "--csv") == 0) {
-      salidaCsv = true;
+    } else if (std::strcmp(arg, "--csv") == 0 ||
+               std::strcmp(arg, "--html") == 0) {
+      const Vista pedida = arg[2] == 'c' ? kVistaCsv : kVistaHtml;
+      if (vista != kVistaTexto && vista != pedida)
+        return FunErrorDeUso("una sola salida, --csv o --html", arg);
+      vista = pedida;
     } else if (std::strcmp(arg, "--desde") == 0 ||
                std::strcmp(arg, "--hasta") == 0) {
       if (i + 1 == argc) return FunErrorDeUso("falta la fecha de", arg);
@@ -121,9 +131,10 @@ int FunEjecutarInforme(int argc, char** argv) {
     return 1;
   }
 
-  if (salidaCsv)
-    FunImprimirCsv(informe);
-  else
-    FunImprimirTexto(informe);
+  switch (vista) {
+    case kVistaTexto: FunImprimirTexto(informe); break;
+    case kVistaCsv: FunImprimirCsv(informe); break;
+    case kVistaHtml: FunImprimirHtml(informe); break;
+  }
   return FunTerminarSalida();
 }

@@ -1,0 +1,11 @@
+// quenvaro-informe --html: one self-contained page with the day table, the
+// registrations per hour and their charts, for a screen or for print.
+#ifndef QUENVARO_REPORT_VISTA_HTML_H_
+#define QUENVARO_REPORT_VISTA_HTML_H_
+
+#include "report/modelo.h"
+
+// Prints the page of `informe` on standard output.
+void FunImprimirHtml(const Informe& informe);
+
+#endif  // QUENVARO_REPORT_VISTA_HTML_H_
