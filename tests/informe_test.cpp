@@ -3,6 +3,8 @@
 // by hand.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -243,6 +245,67 @@ TEST_F(Informe, TextReportShowsDaysTotalsHoursAndForeignLines) {
            "\n09 | " + bloque + " 2\n10 | " + bloque.substr(25) + std::string(26, ' ') + "1\n",
            "\nLineas no reconocidas (ignoradas): 1\n"})
     EXPECT_NE(texto.find(ComoTexto(linea)), std::string::npos) << linea;
+}
+
+// The words of each row of a table, tags and line ends aside.
+std::vector<std::vector<std::string>> Palabras(
+    const std::vector<std::string>& filas) {
+  std::vector<std::vector<std::string>> palabras;
+  for (std::string fila : filas) {
+    for (std::size_t a; (a = fila.find('<')) != std::string::npos;)
+      fila.replace(a, fila.find('>', a) - a + 1, " ");
+    std::istringstream lectura(fila);
+    palabras.emplace_back(std::istream_iterator<std::string>(lectura),
+                          std::istream_iterator<std::string>());
+  }
+  return palabras;
+}
+
+TEST_F(Informe, PageShowsTheTextReportsDayTable) {
+  // Days without waits, with a week's wait and with everything pending.
+  const std::string log = Lineas({Reg("2026-01-01 09:00:00", 1, "Ana", "1"),
+                                  Reg("2026-01-08 09:00:00", 1, "Luis", "1"),
+                                  Free("2026-01-08 09:10:00", "1"),
+                                  Reg("2026-01-08 10:20:00", 2, "Eva", "2"),
+                                  Free("2026-01-08 10:30:05", "2"),
+                                  Free("2026-01-08 11:00:00", "9"),
+                                  Shutdown("2026-01-08 18:00:00", 3, 3),
+                                  Reg("2026-01-09 08:00:00", 1, "Gil", "1")});
+  std::vector<std::string> texto, pagina;
+  std::istringstream lineas(Correr(log, {}));
+  // The rows between the first rule and the blank line, rules aside.
+  std::string linea;
+  while (std::getline(lineas, linea) && linea.rfind("---", 0) != 0) {
+  }
+  while (std::getline(lineas, linea) && linea.size() > 1)
+    if (linea.rfind("---", 0) != 0) texto.push_back(linea);
+  const std::string html = Correr(log, {"--html"});
+  const std::size_t inicio = html.find("<tbody>"), fin = html.find("</table>");
+  ASSERT_LT(inicio, fin);
+  for (std::size_t a = html.find("<tr>", inicio); a < fin;
+       a = html.find("<tr>", a + 1))
+    pagina.push_back(html.substr(a, html.find("</tr>", a) - a));
+  EXPECT_EQ(texto.size(), 4u);
+  EXPECT_EQ(Palabras(pagina), Palabras(texto));
+}
+
+TEST_F(Informe, PageEscapesTheLogsName) {
+  // A log named like markup is shown as text; no person's name is shown.
+#ifdef _WIN32
+  const std::string nombre = "a&b'c.txt", escapado = "a&amp;b&#39;c.txt";
+#else
+  const std::string nombre = "<b>&'\".txt";
+  const std::string escapado = "&lt;b&gt;&amp;&#39;&quot;.txt";
+#endif
+  EscribirArchivo(carpeta_.ruta() / nombre,
+                  Reg("2026-01-01 09:00:00", 1, "Ana", "1") + "\n");
+  Ejecucion e = EjecutarInforme(carpeta_.ruta(), {"--html", nombre});
+  EXPECT_EQ(e.estado, 0);
+  EXPECT_EQ(e.salida.find(nombre), std::string::npos);
+  EXPECT_NE(e.salida.find("<title>Informe de atenci&oacute;n Quenvaro - " +
+                          escapado),
+            std::string::npos);
+  EXPECT_EQ(e.salida.find("Ana"), std::string::npos);
 }
 
 TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
