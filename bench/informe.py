@@ -2,10 +2,10 @@
 """Benchmark of quenvaro-informe, run by `make bench` after bench/bench.py.
 
 Builds the release programs in build-bench/ (as bench/bench.py does),
-writes a 200 MB and a 20 MB event log of busy days in a temporary folder
-that is removed at the end, and prints the report's median wall time beside
-`wc -l` on the same file, and its peak memory (/usr/bin/time -v) on both
-logs. Standard library only.
+writes a 200 MB, a 60 MB and a 20 MB event log of busy days in a temporary
+folder that is removed at the end, and prints the median wall time of the
+text report, --csv and --html beside `wc -l` on the same file, and their
+peak memory (/usr/bin/time -v) on each log. Standard library only.
 """
 
 import os
@@ -22,6 +22,7 @@ RAIZ = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 CONSTRUCCION = os.path.join(RAIZ, "build-bench")
 
 TAM_GRANDE = 200 * 1000 * 1000
+TAM_MEDIO = 60 * 1000 * 1000
 TAM_CHICO = 20 * 1000 * 1000
 REGISTROS_DIA = 20000   # a busy day
 ARRASTRADOS = 40        # turns of each day attended the next morning
@@ -33,6 +34,10 @@ META = 4.0
 MEMORIA_MAX_KIB = 20 * 1024
 # Peak memory of the 200 MB log may exceed the 20 MB one's by this much.
 MEMORIA_HOLGURA_KIB = 512
+# The page on the 60 MB log: at most this many times the text report, in
+# at most this much memory.
+PAGINA_LIMITE = 1.3
+PAGINA_MEMORIA_MAX_KIB = 10 * 1024
 
 NOMBRES = ["Ana Maria Lopez", "Beto Perez", "Carmen Rojas Diaz", "Diego Sanchez",
            "Elena Gomez", "Fernando Ruiz Castillo", "Gabriela Torres",
@@ -158,7 +163,8 @@ def main():
         informe = os.path.join(temporal, "tiempo.txt")
         filas, objetivos = [], []
         memorias = {}
-        for nombre, tam in (("200 MB", TAM_GRANDE), ("20 MB", TAM_CHICO)):
+        for nombre, tam in (("200 MB", TAM_GRANDE), ("60 MB", TAM_MEDIO),
+                            ("20 MB", TAM_CHICO)):
             ruta = os.path.join(temporal, "bitacora.txt")
             avisar("writing a %s log of busy days ..." % nombre)
             dias = bitacora(ruta, tam)
@@ -166,18 +172,25 @@ def main():
             # One run first, so the log is in the page cache for every program.
             subprocess.run(["wc", "-l", ruta], stdout=subprocess.DEVNULL, check=True)
             avisar("timing quenvaro-informe and wc -l on it ...")
-            (ti, mi), (tc, mcsv), (tw, mw) = medir_juntos(
+            (ti, mi), (tc, mcsv), (th, mh), (tw, mw) = medir_juntos(
                 [[informe_programa, ruta], [informe_programa, "--csv", ruta],
-                 ["wc", "-l", ruta]], informe)
+                 [informe_programa, "--html", ruta], ["wc", "-l", ruta]], informe)
             carga = "%s log (%.0f MB, %d days)" % (nombre, mb, dias)
             filas.append((carga, "quenvaro-informe", ti, mi, "%.1fx wc -l" % (ti / tw)))
             filas.append((carga, "quenvaro-informe --csv", tc, mcsv, "%.1fx wc -l" % (tc / tw)))
+            filas.append((carga, "quenvaro-informe --html", th, mh,
+                          "%.1fx wc -l, %.2fx the text" % (th / tw, th / ti)))
             filas.append((carga, "wc -l", tw, mw, ""))
-            memorias[nombre] = max(mi, mcsv)
+            memorias[nombre] = max(mi, mcsv, mh)
             if tam == TAM_GRANDE:
-                peor = max(ti, tc) / tw
+                peor = max(ti, tc, th) / tw
                 objetivos.append(("200 MB log within %gx wc -l (aim %gx)" % (LIMITE, META),
                                   peor <= LIMITE, "%.1fx" % peor))
+            if tam == TAM_MEDIO:
+                objetivos.append(("60 MB page within %gx the text report" % PAGINA_LIMITE,
+                                  th <= PAGINA_LIMITE * ti, "%.2fx" % (th / ti)))
+                objetivos.append(("60 MB page in at most %d MB" % (PAGINA_MEMORIA_MAX_KIB // 1024),
+                                  mh <= PAGINA_MEMORIA_MAX_KIB, "%.1f MB" % (mh / 1024.0)))
             os.remove(ruta)
         objetivos.append(("peak memory under 20 MB", memorias["200 MB"] < MEMORIA_MAX_KIB,
                           "%.1f MB" % (memorias["200 MB"] / 1024.0)))
@@ -186,14 +199,14 @@ def main():
                           crece <= MEMORIA_HOLGURA_KIB, "%+.1f MB" % (crece / 1024.0)))
 
         print()
-        print("%-32s %-24s %10s %10s  %s" % ("workload", "program", "wall (s)",
+        print("%-32s %-25s %10s %10s  %s" % ("workload", "program", "wall (s)",
                                               "peak (MB)", ""))
         print("-" * 90)
         anterior = None
         for carga, quien, segundos, kib, nota in filas:
             if anterior is not None and carga != anterior:
                 print()
-            print("%-32s %-24s %10.4f %10.1f  %s" % (
+            print("%-32s %-25s %10.4f %10.1f  %s" % (
                 carga if carga != anterior else "", quien, segundos, kib / 1024.0, nota))
             anterior = carga
         print()
