@@ -326,17 +326,9 @@ void FunImprimirHtml(const Informe& informe) {
     std::printf(" (%lld d&iacute;a%s)", static_cast<long long>(dias.size()),
                 dias.size() > 1 ? "s" : "");
   }
-  if (informe.fechaDesde != kSinDesde || informe.fechaHasta != kSinHasta) {
-    std::fputs(" &middot; d&iacute;as pedidos:", stdout);
-    if (informe.fechaDesde != kSinDesde) {
-      std::fputs(" desde ", stdout);
-      FunEscribirFecha(informe.fechaDesde);
-    }
-    if (informe.fechaHasta != kSinHasta) {
-      std::fputs(" hasta ", stdout);
-      FunEscribirFecha(informe.fechaHasta);
-    }
-  }
+  char pedidos[kTamCifra];
+  if (FunFormatearDiasPedidos(informe, pedidos))
+    std::printf(" &middot; d&iacute;as pedidos:%s", pedidos);
   std::fputs("</p>\n", stdout);
   if (dias.empty()) {
     std::fputs("<p>Ning&uacute;n d&iacute;a con registros.</p>\n", stdout);

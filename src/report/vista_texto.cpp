@@ -91,20 +91,25 @@ void FunFormatearEspera(long long segundos, char* texto) {
                 segundos % 60);
 }
 
+bool FunFormatearDiasPedidos(const Informe& informe, char* texto) {
+  char fecha[kTamCifra];
+  texto[0] = '\0';
+  if (informe.fechaDesde != kSinDesde) {
+    FunFormatearFecha(informe.fechaDesde, fecha);
+    std::strcat(std::strcat(texto, " desde "), fecha);
+  }
+  if (informe.fechaHasta != kSinHasta) {
+    FunFormatearFecha(informe.fechaHasta, fecha);
+    std::strcat(std::strcat(texto, " hasta "), fecha);
+  }
+  return texto[0] != '\0';
+}
+
 void FunImprimirTexto(const Informe& informe) {
   std::printf("INFORME DE ATENCION QUENVARO - %s\n", informe.ruta);
-  if (informe.fechaDesde != kSinDesde || informe.fechaHasta != kSinHasta) {
-    std::fputs("Dias pedidos:", stdout);
-    if (informe.fechaDesde != kSinDesde) {
-      std::fputs(" desde ", stdout);
-      FunImprimirFecha(informe.fechaDesde);
-    }
-    if (informe.fechaHasta != kSinHasta) {
-      std::fputs(" hasta ", stdout);
-      FunImprimirFecha(informe.fechaHasta);
-    }
-    std::fputs("\n", stdout);
-  }
+  char pedidos[kTamCifra];
+  if (FunFormatearDiasPedidos(informe, pedidos))
+    std::printf("Dias pedidos:%s\n", pedidos);
   std::fputs("\n", stdout);
   if (informe.dias.empty()) {
     std::fputs("Ningun dia con registros.\n", stdout);

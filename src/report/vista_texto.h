@@ -17,6 +17,11 @@ void FunFormatearFecha(int fecha, char* texto);
 // ("20m05s"), into `texto` (kTamCifra bytes).
 void FunFormatearEspera(long long segundos, char* texto);
 
+// Writes the days the command line asked for, " desde AAAA-MM-DD" and/or
+// " hasta AAAA-MM-DD", into `texto` (kTamCifra bytes); false when it asked
+// for none.
+bool FunFormatearDiasPedidos(const Informe& informe, char* texto);
+
 // Prints the text report of `informe` on standard output.
 void FunImprimirTexto(const Informe& informe);
 
