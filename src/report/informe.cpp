@@ -25,7 +25,7 @@ const char kUso[] =
     "  ARCHIVO              la bitacora (por omision, bitacora.txt de la\n"
     "                       carpeta actual)\n"
     "  --csv                una linea CSV por dia en lugar del informe\n"
-    "  --html               una pagina HTML, con graficos, en lugar del informe\n"
+    "  --html               una pagina HTML con graficos en lugar del informe\n"
     "  --desde AAAA-MM-DD   solo los dias desde esa fecha, inclusive\n"
     "  --hasta AAAA-MM-DD   solo los dias hasta esa fecha, inclusive\n"
     "  --help               muestra esta ayuda\n"

@@ -120,7 +120,8 @@ void FunFormatearValor(const Grafico& g, long long valor, char* texto) {
 // A step of 1, 2 or 5 times a power of ten, at least `bruto`; waits of a
 // minute or more step in whole minutes.
 long long FunPasoRedondo(long long bruto, bool esperas) {
-  if (esperas && bruto > 30) return 60 * FunPasoRedondo((bruto + 59) / 60, false);
+  if (esperas && bruto > 30)
+    return 60 * FunPasoRedondo((bruto + 59) / 60, false);
   long long potencia = 1;
   for (;;) {
     for (long long m : {1, 2, 5})
@@ -135,7 +136,8 @@ void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
     if (grupo.hay)
       for (int s = 0; s < g.series; ++s)
         mayor = std::max(mayor, grupo.valores[s]);
-  const long long paso = FunPasoRedondo(std::max(1LL, (mayor + 3) / 4), g.esperas);
+  const long long paso =
+      FunPasoRedondo(std::max(1LL, (mayor + 3) / 4), g.esperas);
   const long long tope = std::max(paso, (mayor + paso - 1) / paso * paso);
   // Few groups make a narrower chart, which the page may set beside
   // another; many thin their bars.
@@ -163,8 +165,10 @@ void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
                   g.colores[s], g.nombres[s]);
     std::fputs("</span>", stdout);
   }
-  std::printf("</figcaption>\n<svg viewBox=\"0 0 %.0f %.0f\" role=\"img\" "
-              "aria-label=\"%s\">\n", ancho, kAlto, g.titulo);
+  // No role="img": that would hide the bars' own titles from a screen
+  // reader.
+  std::printf("</figcaption>\n<svg viewBox=\"0 0 %.0f %.0f\"><title>%s"
+              "</title>\n", ancho, kAlto, g.titulo);
   char texto[kTamCifra];
   for (long long v = 0; v <= tope; v += paso) {
     const double y = kArriba + altoUtil * (1 - static_cast<double>(v) / tope);
@@ -187,7 +191,8 @@ void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
                   "</text>\n", x + hueco / 2, kAlto - 8, grupo.etiqueta);
     if (!grupo.hay) continue;
     for (int s = 0; s < g.series; ++s) {
-      const double alto = altoUtil * static_cast<double>(grupo.valores[s]) / tope;
+      const double alto =
+          altoUtil * static_cast<double>(grupo.valores[s]) / tope;
       const double bx = x + hueco * 0.1 + barra * s;
       FunFormatearValor(g, grupo.valores[s], texto);
       // Every bar says its figure, for a screen reader, a search or a copy.
@@ -197,9 +202,9 @@ void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
                   grupo.etiqueta, g.nombres[s], texto);
       // Wide enough bars also show it.
       if (std::strlen(texto) * 6.2 <= barra)
-        std::printf("<text class=\"cifra\" x=\"%.2f\" y=\"%.2f\" text-anchor=\"middle\">%s"
-                    "</text>\n", bx + barra / 2, kArriba + altoUtil - alto - 3,
-                    texto);
+        std::printf("<text class=\"cifra\" x=\"%.2f\" y=\"%.2f\" "
+                    "text-anchor=\"middle\">%s</text>\n",
+                    bx + barra / 2, kArriba + altoUtil - alto - 3, texto);
     }
   }
   std::fputs("</svg>\n</figure>\n", stdout);
@@ -289,7 +294,8 @@ void FunEscribirHoras(const Informe& informe) {
                             {kOscuro, ""}, false, 16},
                     grupos);
   std::fputs("<table class=\"horas\">\n<thead><tr>", stdout);
-  for (int c = 0; c < 4; ++c) std::fputs("<th>Hora</th><th>Registros</th>", stdout);
+  for (int columna = 0; columna < 4; ++columna)
+    std::fputs("<th>Hora</th><th>Registros</th>", stdout);
   std::fputs("</tr></thead>\n<tbody>\n", stdout);
   for (int fila = 0; fila < 6; ++fila) {
     std::fputs("<tr>", stdout);
