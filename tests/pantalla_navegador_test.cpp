@@ -3,8 +3,9 @@
 // being attended and the next ones; a dispatch by the console shows within
 // 2 seconds and is called aloud, each call in its turn; a restart of the
 // server shows as "no data", then the numbers again; and turn numbers are
-// said in the right Spanish words. Chromium is driven through its DevTools pipe (descriptors 3
-// and 4), so the test needs no port of its own and no package but chromium.
+// said in the right Spanish words. Chromium is driven through its DevTools
+// pipe (descriptors 3 and 4), so the test needs no port of its own and no
+// package but chromium.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -188,7 +189,8 @@ const char kLoQueMuestra[] =
 // Polls the page until `expresion` gives `esperado` or `ms` pass; returns
 // what it gave last.
 std::string EsperarPagina(Navegador* navegador, const std::string& esperado,
-                          int ms, const std::string& expresion = kLoQueMuestra) {
+                          int ms,
+                          const std::string& expresion = kLoQueMuestra) {
   const auto limite = Reloj::now() + std::chrono::milliseconds(ms);
   std::string visto;
   do {
@@ -241,7 +243,8 @@ TEST(PantallaEnNavegador,
           "  {childList: true, characterData: true, subtree: true});"
           "window.anuncios = [];"
           "new MutationObserver(function () {"
-          "  window.anuncios.push(document.getElementById('anuncio').textContent);"
+          "  var a = document.getElementById('anuncio').textContent;"
+          "  window.anuncios.push(a);"
           "}).observe(document.getElementById('anuncio'),"
           "  {childList: true, characterData: true, subtree: true}), 'ok'"),
       "ok");
@@ -295,42 +298,28 @@ TEST(PantallaEnNavegador, DiceLosNumerosEnPalabras) {
                           "typeof palabrasDeNumero"),
             "function");
   const std::pair<long long, const char*> casos[] = {
-      {16, "dieciséis"},
-      {21, "veintiuno"},
-      {22, "veintidós"},
-      {31, "treinta y uno"},
-      {100, "cien"},
-      {101, "ciento uno"},
-      {1000, "mil"},
-      {1001, "mil uno"},
-      {21000, "veintiún mil"},
-      {31000, "treinta y un mil"},
-      {101000, "ciento un mil"},
-      {1000000, "un millón"},
-      {2000000, "dos millones"},
-      {21000000, "veintiún millones"},
+      {16, "dieciséis"}, {21, "veintiuno"}, {22, "veintidós"},
+      {31, "treinta y uno"}, {100, "cien"}, {101, "ciento uno"}, {1000, "mil"},
+      {1001, "mil uno"}, {21000, "veintiún mil"}, {31000, "treinta y un mil"},
+      {101000, "ciento un mil"}, {1000000, "un millón"},
+      {2000000, "dos millones"}, {21000000, "veintiún millones"},
       {1000000000, "mil millones"},
       {2147483647, "dos mil ciento cuarenta y siete millones cuatrocientos "
                    "ochenta y tres mil seiscientos cuarenta y siete"},
-      {0, "cero"},
-      {-7, "menos siete"},
-      {15, "quince"},
-      {29, "veintinueve"},
-      {71, "setenta y uno"},
-      {115, "ciento quince"},
-      {500, "quinientos"},
+      {0, "cero"}, {-7, "menos siete"}, {15, "quince"}, {29, "veintinueve"},
+      {71, "setenta y uno"}, {115, "ciento quince"}, {500, "quinientos"},
       {1021021, "un millón veintiún mil veintiuno"},
       {1000001000, "mil millones mil"},
       {-2147483648LL, "menos dos mil ciento cuarenta y siete millones "
                       "cuatrocientos ochenta y tres mil seiscientos cuarenta "
-                      "y ocho"},
-  };
+                      "y ocho"}};
+
   // Compared in the page: its answers come back with every accent escaped.
   for (const auto& caso : casos) {
     const std::string palabras =
         "palabrasDeNumero(" + std::to_string(caso.first) + ").join(' ')";
-    EXPECT_EQ(navegador.Evaluar(palabras + " === '" + caso.second + "' ? 'ok' : " +
-                                palabras),
+    EXPECT_EQ(navegador.Evaluar(palabras + " === '" + caso.second +
+                                "' ? 'ok' : " + palabras),
               "ok")
         << caso.first << " should be " << caso.second;
   }

@@ -92,9 +92,10 @@ TEST_F(PantallaEnCarpeta, EstadoDeLaBitacoraDesdeSuFinalYDelRespaldo) {
   const std::string siguientes =
       "\"siguientes\": [12, 14, 0, 15, 16, 2147483647, 17, 18], "
       "\"en_espera\": 9, ";
-  EXPECT_EQ(Estado(), "{\"atendiendo\": 13, \"anteriores\": [12, 11, 10, 9], " +
-                          siguientes +
-                          "\"espera_estimada_s\": 2700, \"atendidos_hoy\": 13}");
+  EXPECT_EQ(Estado(),
+            "{\"atendiendo\": 13, \"anteriores\": [12, 11, 10, 9], " +
+                siguientes +
+                "\"espera_estimada_s\": 2700, \"atendidos_hoy\": 13}");
 
   // The reading stops at the first record of an earlier day, here a
   // registration longer than any block: today's call before it is not

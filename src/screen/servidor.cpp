@@ -134,9 +134,9 @@ void FunResponder(const http::request<http::string_body>& peticion,
         std::string(reinterpret_cast<const char*>(kPagina), kLargoPagina));
     respuesta->set(http::field::cache_control, "no-cache");
   } else if (clip != nullptr) {
-    FunPreparar(respuesta, http::status::ok, "audio/wav",
-                std::string(reinterpret_cast<const char*>(clip->bytes),
-                            clip->largo));
+    FunPreparar(
+        respuesta, http::status::ok, "audio/wav",
+        std::string(reinterpret_cast<const char*>(clip->bytes), clip->largo));
     respuesta->set(http::field::cache_control, "no-cache");
   } else {
     std::string cuerpo;
