@@ -127,7 +127,8 @@ def manana_de_hoy(hoy):
 def estado_esperado(turnos):
     return {"atendiendo": 4, "anteriores": [3, 2, 1],
             "siguientes": list(range(1, min(8, turnos) + 1)),
-            "en_espera": turnos, "espera_estimada_s": turnos * HUECO_MEDIANO}
+            "en_espera": turnos, "espera_estimada_s": turnos * HUECO_MEDIANO,
+            "atendidos_hoy": len(LLAMADAS_HOY)}
 
 
 def preparar_carpeta(carpeta, hoy, log_grande, turnos):

@@ -1,9 +1,11 @@
 // The waiting room's page in a real browser: headless Chromium loads it from
 // the built quenvaro-pantalla, and once its script has run it shows the turn
 // being attended and the next ones; a dispatch by the console shows within
-// 2 seconds; and a restart of the server shows as "no data", then the
-// numbers again. Chromium is driven through its DevTools pipe (descriptors 3
-// and 4), so the test needs no port of its own and no package but chromium.
+// 2 seconds and is called aloud, each call in its turn; a restart of the
+// server shows as "no data", then the numbers again; and turn numbers are
+// said in the right Spanish words. Chromium is driven through its DevTools
+// pipe (descriptors 3 and 4), so the test needs no port of its own and no
+// package but chromium.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -66,6 +68,8 @@ class Navegador {
                           "--disable-sync",
                           datos.c_str(),
                           "--window-size=1280,720",
+                          // The page's own voice plays as in a kiosk.
+                          "--autoplay-policy=no-user-gesture-required",
                           "--remote-debugging-pipe",
                           "about:blank",
                           nullptr};
@@ -143,8 +147,8 @@ class Navegador {
   }
 
   // The string an expression gives in the page. Our expressions hold no
-  // double quote or backslash, and give only digits, letters, spaces and bars,
-  // so neither needs escaping.
+  // double quote or backslash, and give only digits, letters, spaces, bars
+  // and commas, so neither needs escaping.
   std::string Evaluar(const std::string& expresion) {
     return Texto(
         Mandar("Runtime.evaluate",
@@ -170,24 +174,27 @@ class Navegador {
   int ultimoId_ = 0;
 };
 
-// What the page shows, as "<attending>|<next turns>", or "sin datos" while
-// it says it has none.
+// What the page shows, as "<attending>|<next turns>", with " reconectando"
+// while a poll has failed, or "sin datos" while it says it has none.
 const char kLoQueMuestra[] =
     "(function () {"
-    "  if (document.body.classList.contains('sin-datos')) return 'sin datos';"
+    "  var clases = document.body.classList;"
+    "  if (clases.contains('sin-datos')) return 'sin datos';"
     "  var t = function (s) { return [].map.call(document.querySelectorAll(s),"
     "    function (e) { return e.innerText; }).filter(String).join(' '); };"
-    "  return t('#actual') + '|' + t('#siguientes .casilla');"
+    "  return t('#actual') + '|' + t('#siguientes .casilla') +"
+    "    (clases.contains('reconectando') ? ' reconectando' : '');"
     "})()";
 
-// Polls the page until it shows `esperado` or `ms` pass; returns what it
-// showed last.
+// Polls the page until `expresion` gives `esperado` or `ms` pass; returns
+// what it gave last.
 std::string EsperarPagina(Navegador* navegador, const std::string& esperado,
-                          int ms) {
+                          int ms,
+                          const std::string& expresion = kLoQueMuestra) {
   const auto limite = Reloj::now() + std::chrono::milliseconds(ms);
   std::string visto;
   do {
-    visto = navegador->Evaluar(kLoQueMuestra);
+    visto = navegador->Evaluar(expresion);
     if (visto == esperado) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   } while (Reloj::now() < limite);
@@ -225,12 +232,20 @@ TEST(PantallaEnNavegador,
   // The console dispatches turn 2: it must be on the screen within 2 s of
   // the command. The page notes when its number changes, so the test's own
   // polling is not part of the delay.
+  // It also notes every caption of a call said aloud, the empty ones
+  // between calls too.
   ASSERT_EQ(
       navegador.Evaluar(
           "new MutationObserver(function () {"
           "  var a = document.getElementById('actual').textContent;"
           "  if (a === '2' && !window.cambio) window.cambio = Date.now();"
           "}).observe(document.getElementById('actual'),"
+          "  {childList: true, characterData: true, subtree: true});"
+          "window.anuncios = [];"
+          "new MutationObserver(function () {"
+          "  var a = document.getElementById('anuncio').textContent;"
+          "  window.anuncios.push(a);"
+          "}).observe(document.getElementById('anuncio'),"
           "  {childList: true, characterData: true, subtree: true}), 'ok'"),
       "ok");
   const auto despacho = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -246,12 +261,68 @@ TEST(PantallaEnNavegador,
                               ".classList.contains('nuevo'))"),
             "true");
 
-  // The server goes away: the page stops showing numbers. It comes back on
-  // the same port: the page shows them again by itself.
+  // Two more calls between two polls: each is said in its turn, in order,
+  // after the first; with no voice in the browser, in the program's own.
+  ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(), "2\n2\n").estado, 0);
+  EXPECT_EQ(EsperarPagina(&navegador, "Turno dos,,Turno tres,,Turno cuatro,",
+                          20000, "window.anuncios.join()"),
+            "Turno dos,,Turno tres,,Turno cuatro,");
+  EXPECT_EQ(navegador.Evaluar("document.getElementById('anuncio').dataset.voz"),
+            "propia");
+
+  // The server goes away: the page keeps the numbers a few seconds, saying
+  // it is reconnecting, then stops showing them. It comes back on the same
+  // port: the page shows them again by itself.
   servidor.reset();
+  EXPECT_EQ(EsperarPagina(&navegador, "4| reconectando", 3000),
+            "4| reconectando");
   EXPECT_EQ(EsperarPagina(&navegador, "sin datos", 10000), "sin datos");
   servidor = std::make_unique<Pantalla>(carpeta.ruta(), puerto);
-  EXPECT_EQ(EsperarPagina(&navegador, "2|3 4", 10000), "2|3 4");
+  EXPECT_EQ(EsperarPagina(&navegador, "4|", 10000), "4|");
+#endif
+}
+
+// Turn numbers in the Spanish words the page says them with.
+TEST(PantallaEnNavegador, DiceLosNumerosEnPalabras) {
+#ifdef _WIN32
+  GTEST_SKIP() << "chromium is not available to the Windows build";
+#else
+  if (access(kChromium, X_OK) != 0) GTEST_SKIP() << kChromium << " is missing";
+  signal(SIGPIPE, SIG_IGN);
+  CarpetaTemporal carpeta, perfil;
+  Pantalla servidor(carpeta.ruta());
+  Navegador navegador(perfil.ruta());
+  ASSERT_TRUE(navegador.Abrir("http://127.0.0.1:" +
+                              std::to_string(servidor.puerto()) + "/"));
+  ASSERT_EQ(EsperarPagina(&navegador, "function", 30000,
+                          "typeof palabrasDeNumero"),
+            "function");
+  const std::pair<long long, const char*> casos[] = {
+      {16, "dieciséis"}, {21, "veintiuno"}, {22, "veintidós"},
+      {31, "treinta y uno"}, {100, "cien"}, {101, "ciento uno"}, {1000, "mil"},
+      {1001, "mil uno"}, {21000, "veintiún mil"}, {31000, "treinta y un mil"},
+      {101000, "ciento un mil"}, {1000000, "un millón"},
+      {2000000, "dos millones"}, {21000000, "veintiún millones"},
+      {1000000000, "mil millones"},
+      {2147483647, "dos mil ciento cuarenta y siete millones cuatrocientos "
+                   "ochenta y tres mil seiscientos cuarenta y siete"},
+      {0, "cero"}, {-7, "menos siete"}, {15, "quince"}, {29, "veintinueve"},
+      {71, "setenta y uno"}, {115, "ciento quince"}, {500, "quinientos"},
+      {1021021, "un millón veintiún mil veintiuno"},
+      {1000001000, "mil millones mil"},
+      {-2147483648LL, "menos dos mil ciento cuarenta y siete millones "
+                      "cuatrocientos ochenta y tres mil seiscientos cuarenta "
+                      "y ocho"}};
+
+  // Compared in the page: its answers come back with every accent escaped.
+  for (const auto& caso : casos) {
+    const std::string palabras =
+        "palabrasDeNumero(" + std::to_string(caso.first) + ").join(' ')";
+    EXPECT_EQ(navegador.Evaluar(palabras + " === '" + caso.second +
+                                "' ? 'ok' : " + palabras),
+              "ok")
+        << caso.first << " should be " << caso.second;
+  }
 #endif
 }
 

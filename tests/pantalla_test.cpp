@@ -24,7 +24,7 @@ const std::string kNombre = "Zoe \"<b>4242</b>\" O'Hara & {x}";
 const std::string kDescripcion = "Consulta \"<i>5151</i>\" <script>";
 const std::string kVacio =
     "{\"atendiendo\": null, \"anteriores\": [], \"siguientes\": [], "
-    "\"en_espera\": 0, \"espera_estimada_s\": 0}";
+    "\"en_espera\": 0, \"espera_estimada_s\": 0, \"atendidos_hoy\": 0}";
 
 // A call stamped `dias` from today, at `hora`.
 std::string Llamada(int dias, const std::string& hora, int turno) {
@@ -61,10 +61,11 @@ class PantallaEnCarpeta : public ::testing::Test {
 TEST_F(PantallaEnCarpeta, EstadoDeLaBitacoraDesdeSuFinalYDelRespaldo) {
   EXPECT_EQ(Estado(), kVacio);  // no log, no backup
 
-  // An earlier day's records, then 13 calls of today. The newest 11 give
-  // 10 gaps, one running backwards (as 0), with a median of 300 s; the
-  // newest 10 or 12 would give 600. A call stamped tomorrow is passed over,
-  // other lines skipped, and the last one, still being written, is no call.
+  // An earlier day's records, then 13 calls of today, all counted. The
+  // newest 11 give 10 gaps, one running backwards (as 0), with a median of
+  // 300 s; the newest 10 or 12 would give 600. A call stamped tomorrow is
+  // passed over, other lines skipped, and the last one, still being
+  // written, is no call.
   std::string registro =
       "REG_SESSION  -> [" + Llamada(0, "07:59:00", 0).substr(17, 19) +
       "] ID_SESION: 1 | USUARIO: " + kNombre + " | TURNO: #1\n";
@@ -91,8 +92,10 @@ TEST_F(PantallaEnCarpeta, EstadoDeLaBitacoraDesdeSuFinalYDelRespaldo) {
   const std::string siguientes =
       "\"siguientes\": [12, 14, 0, 15, 16, 2147483647, 17, 18], "
       "\"en_espera\": 9, ";
-  EXPECT_EQ(Estado(), "{\"atendiendo\": 13, \"anteriores\": [12, 11, 10, 9], " +
-                          siguientes + "\"espera_estimada_s\": 2700}");
+  EXPECT_EQ(Estado(),
+            "{\"atendiendo\": 13, \"anteriores\": [12, 11, 10, 9], " +
+                siguientes +
+                "\"espera_estimada_s\": 2700, \"atendidos_hoy\": 13}");
 
   // The reading stops at the first record of an earlier day, here a
   // registration longer than any block: today's call before it is not
@@ -103,7 +106,7 @@ TEST_F(PantallaEnCarpeta, EstadoDeLaBitacoraDesdeSuFinalYDelRespaldo) {
       carpeta_ / "bitacora.txt",
       Llamada(0, "07:00:00", 77) + registro + Llamada(0, "08:00:00", 1));
   EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [], " + siguientes +
-                          "\"espera_estimada_s\": null}");
+                          "\"espera_estimada_s\": null, \"atendidos_hoy\": 1}");
   fs::remove(carpeta_ / "cola_respaldo.txt");
   EscribirArchivo(carpeta_ / "bitacora.txt", Llamada(-1, "18:00:00", 40));
   EXPECT_EQ(Estado(), kVacio);

@@ -29,9 +29,11 @@ int fechaHoy;  // YYYYMMDD, the server's local date at the request
 // the day.
 long long turnoDespacho[kDespachosMediana];
 long long segundoDespacho[kDespachosMediana];
-int despachos;
-// The reading has what it needs: a record stamped before today, or enough
-// of today's calls.
+int despachos;  // how many of them are kept
+// All of today's calls: only a count tells a new call from an old one, as
+// a turn number can be called twice in one day.
+long long atendidosHoy;
+// The reading has what it needs: it met a record stamped before today.
 bool basta;
 
 // One log line, its line end taken off. A last line that the console is
@@ -49,10 +51,12 @@ void FunVerLinea(const char* linea, std::size_t largo) {
   // A record stamped after today (the clock was set back since) is passed
   // over, and so is any record but a call.
   if (fecha > fechaHoy || registro.tipo != kFreeTurno) return;
+  ++atendidosHoy;
+  if (despachos == kDespachosMediana) return;
   turnoDespacho[despachos] = registro.primerNumero;
   segundoDespacho[despachos] =
       registro.hora * 3600LL + registro.minuto * 60 + registro.segundo;
-  basta = ++despachos == kDespachosMediana;
+  ++despachos;
 }
 
 /* ------------------------------------------------- the log, backwards */
@@ -88,8 +92,8 @@ bool FunLeerLineaLarga(std::FILE* archivo, long long* posicion) {
   return true;
 }
 
-// Hands the log's lines to FunVerLinea, last first, until it has enough.
-// False on a read error.
+// Hands the log's lines to FunVerLinea, last first, until one of an earlier
+// day, or the first. False on a read error.
 bool FunRecorrerDesdeElFinal(std::FILE* archivo, long long largo) {
   std::setvbuf(archivo, nullptr, _IONBF, 0);  // the blocks go straight in
   // Bytes before `posicion` are unread; bloque[0, lleno) holds the bytes
@@ -174,6 +178,7 @@ const char kRespaldoIlegible[] = "No se pudo leer cola_respaldo.txt.";
 // Returns nullptr, or the error of a file that exists but cannot be read.
 const char* FunLeerCarpeta(bool* quieta) {
   despachos = 0;
+  atendidosHoy = 0;
   basta = false;
   enEspera = 0;
   std::FILE* bitacora = FunAbrirParaConsultar(rutaBitacora.c_str());
@@ -252,6 +257,6 @@ bool FunComponerEstado(std::string* cuerpo) {
     json += "null";
   else
     json += std::to_string(enEspera * FunMedianaHuecos());
-  json += "}";
+  json += ", \"atendidos_hoy\": " + std::to_string(atendidosHoy) + "}";
   return true;
 }

@@ -95,6 +95,19 @@ void FunPreparar(http::response<http::string_body>* respuesta,
   respuesta->body() = std::move(cuerpo);
 }
 
+// The clip that `ruta` names (/voz/<palabra>.wav), or nullptr.
+const ClipVoz* FunBuscarClip(beast::string_view ruta) {
+  const beast::string_view antes = "/voz/", despues = ".wav";
+  if (ruta.size() <= antes.size() + despues.size() ||
+      ruta.substr(0, antes.size()) != antes ||
+      ruta.substr(ruta.size() - despues.size()) != despues)
+    return nullptr;
+  ruta = ruta.substr(antes.size(), ruta.size() - antes.size() - despues.size());
+  for (std::size_t i = 0; i < kNumClipsVoz; ++i)
+    if (ruta == kClipsVoz[i].palabra) return &kClipsVoz[i];
+  return nullptr;
+}
+
 // The one routing function: every answer the program gives comes from here,
 // and none carries a byte of either file's text.
 void FunResponder(const http::request<http::string_body>& peticion,
@@ -106,9 +119,10 @@ void FunResponder(const http::request<http::string_body>& peticion,
   ruta = ruta.substr(0, ruta.find('?'));  // a query string changes nothing
   const bool pagina = ruta == "/";
   const bool datos = ruta == "/estado";
+  const ClipVoz* clip = FunBuscarClip(ruta);
   const http::verb metodo = peticion.method();
   const char kTexto[] = "text/plain; charset=utf-8";
-  if (!pagina && !datos) {
+  if (!pagina && !datos && clip == nullptr) {
     FunPreparar(respuesta, http::status::not_found, kTexto, "No encontrado.\n");
   } else if (metodo != http::verb::get && metodo != http::verb::head) {
     FunPreparar(respuesta, http::status::method_not_allowed, kTexto,
@@ -118,6 +132,11 @@ void FunResponder(const http::request<http::string_body>& peticion,
     FunPreparar(
         respuesta, http::status::ok, "text/html; charset=utf-8",
         std::string(reinterpret_cast<const char*>(kPagina), kLargoPagina));
+    respuesta->set(http::field::cache_control, "no-cache");
+  } else if (clip != nullptr) {
+    FunPreparar(
+        respuesta, http::status::ok, "audio/wav",
+        std::string(reinterpret_cast<const char*>(clip->bytes), clip->largo));
     respuesta->set(http::field::cache_control, "no-cache");
   } else {
     std::string cuerpo;
