@@ -10,6 +10,7 @@
 
 #include <thread>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -61,6 +62,41 @@ TEST_F(FallosDisco, BackupWithoutReadPermissionStopsTheStartToo) {
   EXPECT_FALSE(fs::exists(carpeta_ / "bitacora.txt"));
   fs::permissions(carpeta_ / "cola_respaldo.txt", fs::perms::owner_read);
   EXPECT_EQ(Cola(), LineaRespaldo(5) + LineaRespaldo(6));
+}
+#endif
+
+#ifndef _WIN32
+// A FIFO, or a link to a device that never ends, in a file's place is a
+// file that exists but cannot be used; nothing may wait on it.
+TEST_F(FallosDisco, FifoOrDeviceInAFilesPlaceNeverHoldsTheProgram) {
+  for (const bool fifo : {true, false}) {
+    const auto poner = [&](const char* archivo) {
+      if (fifo)
+        ASSERT_EQ(mkfifo((carpeta_ / archivo).c_str(), 0644), 0);
+      else
+        fs::create_symlink("/dev/zero", carpeta_ / archivo);
+    };
+    poner("cola_respaldo.txt");
+    Ejecucion e = EjecutarQuenvaro(carpeta_.ruta(), "1\nAna\n4\n");
+    EXPECT_EQ(e.estado, 1);
+    EXPECT_EQ(e.salida, kRespaldoIlegible);
+    EXPECT_FALSE(fs::exists(carpeta_ / "bitacora.txt"));
+    fs::remove(carpeta_ / "cola_respaldo.txt");
+
+    poner("bitacora.txt");
+    EXPECT_EQ(Correr("1\nAna\n3\n4\n"),
+              kMenu + kPideNombre + Registrado(1, 1) + kAlertaBitacora + kMenu +
+                  kSinBitacora + kMenu + kCierre + NoLlegaron(2));
+    EXPECT_EQ(Cola(), LineaRespaldo(1));
+    fs::remove(carpeta_ / "bitacora.txt");
+
+    poner("cola_respaldo.txt.tmp");
+    EXPECT_EQ(Correr("2\n4\n"), kMenu + Atendido(1) + kAlertaRespaldo + kMenu +
+                                       kCierre + kRespaldoSinActualizar);
+    fs::remove(carpeta_ / "cola_respaldo.txt.tmp");
+    fs::remove(carpeta_ / "cola_respaldo.txt");
+    fs::remove(carpeta_ / "bitacora.txt");
+  }
 }
 #endif
 

@@ -11,7 +11,10 @@
 
 /* ---------------------------------------------------------------- opening */
 
-// Each returns nullptr on failure, with errno set to its cause.
+// Each returns nullptr on failure, with errno set to its cause. None ever
+// waits: only a regular file opens, and anything else in its place (a
+// folder, a FIFO, a device) fails as a file that exists but cannot be used,
+// which FunFalloPorAusencia and FunFalloTransitorio both deny.
 
 // Opens `nombre` for reading in binary mode, so no byte ends the read early
 // (Ctrl-Z does in Windows text mode); line ends arrive as stored.

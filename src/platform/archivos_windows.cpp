@@ -71,6 +71,15 @@ std::FILE* FunAbrir(const char* nombre, DWORD acceso, DWORD creacion,
     FunFallar(nombre);
     return nullptr;
   }
+  // Only a file on disk: a pipe or a device (NUL, CON, a port) in its place
+  // would block a read or feed one that never ends. It fails as a file
+  // that exists but cannot be used, neither missing nor passing.
+  if (GetFileType(manejador) != FILE_TYPE_DISK) {
+    CloseHandle(manejador);
+    SetLastError(ERROR_BAD_FILE_TYPE);
+    FunFallar(nullptr);
+    return nullptr;
+  }
   int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(manejador), banderas);
   if (descriptor == -1) {
     FunFallar(nullptr);
