@@ -155,9 +155,18 @@ TEST_F(FallosDisco, SecondProgramInTheFolderIsRefusedUntilTheFirstEnds) {
 #endif
   OpcionesEjecucion otro;
   otro.sinPrivilegios = true;
+  EXPECT_EQ(EjecutarQuenvaro(carpeta_.ruta(), "4\n", otro).salida, ComoTexto(kMenu + kCierre));
   Interactiva tercero(carpeta_.ruta());
   tercero.Esperar(kMenu);
   EXPECT_EQ(EjecutarQuenvaro(carpeta_.ruta(), "4\n", otro).salida, ComoTexto(kYaAbierto));
+#ifndef _WIN32
+  // One that cannot be opened at all says so: no program need hold it.
+  EXPECT_EQ(tercero.Terminar(), 0);
+  fs::permissions(carpeta_ / "quenvaro.lock", fs::perms::none);
+  Ejecucion cerrado = EjecutarQuenvaro(carpeta_.ruta(), "4\n", otro);
+  EXPECT_EQ(cerrado.estado, 1);
+  EXPECT_EQ(cerrado.salida, kCerrojoInaccesible);
+#endif
 }
 
 #ifndef _WIN32

@@ -64,13 +64,21 @@ void FunOpcionCerrarDia() {
 /* -------------------------------------------------------------- start-up */
 
 bool FunReservarCarpeta() {
-  if (FunTomarCerrojo(kArchivoCerrojo)) return true;
   // A second window would keep a queue of its own and issue the same
-  // numbers again; it must not touch either file.
-  std::fputs(
-      "\n[MANEJADOR DE ERRORES] Error: Quenvaro ya esta abierto en esta "
-      "carpeta.\n",
-      stdout);
+  // numbers again; it must not touch either file. Nor may a program that
+  // cannot tell whether one is running.
+  switch (FunTomarCerrojo(kArchivoCerrojo)) {
+    case kCerrojoTomado: return true;
+    case kCerrojoAjeno:
+      std::fputs(
+          "\n[MANEJADOR DE ERRORES] Error: Quenvaro ya esta abierto en esta "
+          "carpeta.\n",
+          stdout);
+      return false;
+    case kCerrojoInaccesible: break;
+  }
+  std::fputs("\n[MANEJADOR DE ERRORES] Error: No se pudo abrir quenvaro.lock.\n",
+             stdout);
   return false;
 }
 

@@ -129,7 +129,7 @@ bool FunReemplazarForzado(const char* origen, const char* destino) {
 
 std::size_t FunPlegarFinesDeLinea(char*, std::size_t n, bool*) { return n; }
 
-bool FunTomarCerrojo(const char* nombre) {
+ResultadoCerrojo FunTomarCerrojo(const char* nombre) {
   // Operators with accounts of their own may share the folder, so the lock
   // file is made writable for all (the umask would leave it the maker's
   // alone) and every program takes the same write lock. One that this user
@@ -148,18 +148,19 @@ bool FunTomarCerrojo(const char* nombre) {
     tipo = F_RDLCK;
   }
   // Only where there is no lock file, and none can be made, is there no
-  // guard; one that exists but cannot be opened at all might be held.
-  if (descriptor < 0) return errno == ENOENT;
+  // guard; one that exists but cannot be opened at all might be held, and
+  // the start stops, saying so.
+  if (descriptor < 0) return errno == ENOENT ? kCerrojoTomado : kCerrojoInaccesible;
   struct flock cerrojo {};
   cerrojo.l_type = tipo;
   cerrojo.l_whence = SEEK_SET;
   // An fcntl lock, unlike flock, is honoured by network file systems. It is
   // released when the process ends in any way, so none is ever left stale;
   // the descriptor stays open on purpose until then.
-  if (fcntl(descriptor, F_SETLK, &cerrojo) == 0) return true;
+  if (fcntl(descriptor, F_SETLK, &cerrojo) == 0) return kCerrojoTomado;
   bool ocupado = errno == EACCES || errno == EAGAIN;
   close(descriptor);
-  return !ocupado;
+  return ocupado ? kCerrojoAjeno : kCerrojoTomado;
 }
 
 void FunCederProcesador() {
