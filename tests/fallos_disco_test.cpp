@@ -35,7 +35,8 @@ TEST_F(FallosDisco, LogThatIsAFolderAlertsOnceAndCountsTheRecordsItLost) {
                       kMenu + kSinBitacora + kMenu + kCierre + NoLlegaron(4)));
   EXPECT_TRUE(fs::is_directory(carpeta_ / "bitacora.txt"));
   EXPECT_TRUE(fs::is_empty(carpeta_ / "bitacora.txt"));
-  EXPECT_EQ(Cola(), ComoTexto(LineaRespaldo(2)));
+  // No log holds Ana's dispatch, so her turn is still waiting.
+  EXPECT_EQ(Cola(), ComoTexto(LineaRespaldo(1) + LineaRespaldo(2)));
 }
 
 TEST_F(FallosDisco, BackupThatCannotBeReadStopsTheStartAndTouchesNothing) {
@@ -117,6 +118,52 @@ TEST_F(FallosDisco, PendingRecordsReachTheLogOnceInOrderWhenItComesBack) {
                       kMenu + kPideNombre + Registrado(2, 2) + kMenu + kCabecera +
                       registros + kRegla + kMenu + kCierre));
   EXPECT_EQ(Bitacora(), ComoTexto(registros + Cierre(2, 2)));
+}
+
+// A turn leaves the backup only once its call is in the log: while the log
+// cannot be written, a kill at any moment leaves every turn issued either
+// called in the log or waiting in the backup, to be called again.
+TEST_F(FallosDisco, TurnCalledDuringALogOutageOutlivesAKill) {
+  const fs::path bitacora = carpeta_ / "bitacora.txt", aparte = carpeta_ / "aparte.txt";
+  const auto cortar = [&] {
+    fs::rename(bitacora, aparte);
+    fs::create_directory(bitacora);
+  };
+  const auto reponer = [&] {
+    fs::remove(bitacora);
+    fs::rename(aparte, bitacora);
+  };
+  Interactiva primero(carpeta_.ruta());
+  primero.Escribir("1\nAna\n1\nBeto\n1\nCarla\n");
+  primero.Esperar(Registrado(3, 3) + kMenu);
+  cortar();
+  primero.Escribir("2\n");
+  primero.Esperar(Atendido(1) + kAlertaBitacora + kMenu);
+  primero.Escribir("2\n1\nDora\n");
+  primero.Esperar(Registrado(4, 4) + kMenu);
+  EXPECT_EQ(Cola(), ComoTexto(LineaRespaldo(1) + LineaRespaldo(2) + LineaRespaldo(3) +
+                              LineaRespaldo(4)));
+  primero.Matar();
+  primero.Terminar();
+  reponer();
+
+  // Called again; then a call whose record comes late leaves the backup
+  // with the catch-up, before the command.
+  Interactiva segundo(carpeta_.ruta());
+  segundo.Escribir("2\n");
+  segundo.Esperar(Atendido(1) + kMenu);
+  cortar();
+  segundo.Escribir("2\n");
+  segundo.Esperar(Atendido(2) + kAlertaBitacora + kMenu);
+  EXPECT_EQ(Cola(), ComoTexto(LineaRespaldo(2) + LineaRespaldo(3) + LineaRespaldo(4)));
+  reponer();
+  segundo.Escribir("3\n");
+  segundo.Esperar(kRegla + kMenu);
+  EXPECT_EQ(Cola(), ComoTexto(LineaRespaldo(3) + LineaRespaldo(4)));
+  segundo.Matar();
+  segundo.Terminar();
+  EXPECT_EQ(Bitacora(), ComoTexto(RegSesion(1, "Ana", 1) + RegSesion(2, "Beto", 2) +
+                                  RegSesion(3, "Carla", 3) + FreeTurno(1) + FreeTurno(2)));
 }
 
 TEST_F(FallosDisco, SecondProgramInTheFolderIsRefusedUntilTheFirstEnds) {
@@ -268,10 +315,10 @@ TEST_F(FallosDisco, LogAppendCutShortLeavesNoHalfRecord) {
             kMenu + kPideNombre + Registrado(1, 1) + kAlertaBitacora + kMenu +
                 Atendido(1) + kMenu + kCierre + NoLlegaron(3));
   EXPECT_EQ(LeerArchivo(carpeta_ / "bitacora.txt"), previo);
-  EXPECT_EQ(Cola(), "");
+  EXPECT_EQ(Cola(), LineaRespaldo(1));  // its dispatch never reached the log
 
   Correr("4\n");
-  EXPECT_EQ(Bitacora(), SinMarcas(previo) + Cierre(0, 0));
+  EXPECT_EQ(Bitacora(), SinMarcas(previo) + Cierre(1, 1));
 
   // A log that the append created is cut back to nothing.
   fs::remove(carpeta_ / "bitacora.txt");

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "eventlog/bitacora.h"
@@ -13,8 +14,11 @@ int funContadorTurnosDia = 0;
 NodoSesion* inicioSesiones = nullptr;
 NodoTurno* frenteCola = nullptr;
 NodoTurno* finalCola = nullptr;
+NodoTurno* frenteDespachados = nullptr;
 
 namespace {
+
+NodoTurno* finalDespachados = nullptr;
 
 const char kDescripcionGeneral[] = "Atencion General Quenvaro";
 
@@ -160,22 +164,41 @@ void FunDespacharTurno() {
   NodoTurno* turno = frenteCola;
   frenteCola = turno->siguiente;
   if (frenteCola == nullptr) finalCola = nullptr;
+  const int numero = turno->numeroTurno;
 
-  // The record is on disk before the backup drops the turn: a death between
-  // the two leaves the turn waiting, to be dispatched again, rather than in
-  // neither file and never announced.
+  // The turn leaves the backup only once its record is on disk: a death at
+  // any point, a log outage included, leaves it either dispatched in the
+  // log or waiting in the backup, to be called again, never in neither
+  // file. Until then it stays at the backup's front with the other
+  // dispatched turns whose records are pending, in order.
   char marca[kTamMarcaTiempo];
   char registro[kTamRegistro];
   FunTomarMarcaTiempo(marca);
-  FunComponerFreeTurno(registro, marca, turno->numeroTurno);
+  FunComponerFreeTurno(registro, marca, numero);
   FunEscribirBitacora(registro);
+  turno->siguiente = nullptr;
+  if (frenteDespachados == nullptr)
+    frenteDespachados = turno;
+  else
+    finalDespachados->siguiente = turno;
+  finalDespachados = turno;
 
-  // The backup must no longer hold the turn once it is announced.
+  // The rewrite frees the turn when its record reached the log.
   FunSincronizarColaDisco();
 
   std::printf("\n>> Atendiendo Turno #%d. Nodo destruido con free(temp).\n\n",
-              turno->numeroTurno);
-  delete turno;
+              numero);
+}
+
+bool FunSoltarDespachados() {
+  if (frenteDespachados == nullptr || !FunBitacoraAlDia()) return false;
+  while (frenteDespachados != nullptr) {
+    NodoTurno* siguiente = frenteDespachados->siguiente;
+    delete frenteDespachados;
+    frenteDespachados = siguiente;
+  }
+  finalDespachados = nullptr;
+  return true;
 }
 
 void FunLiberarMemoria() {
@@ -184,12 +207,15 @@ void FunLiberarMemoria() {
     delete inicioSesiones;
     inicioSesiones = siguiente;
   }
-  while (frenteCola != nullptr) {
-    NodoTurno* siguiente = frenteCola->siguiente;
-    delete frenteCola;
-    frenteCola = siguiente;
+  for (NodoTurno** lista : {&frenteCola, &frenteDespachados}) {
+    while (*lista != nullptr) {
+      NodoTurno* siguiente = (*lista)->siguiente;
+      delete *lista;
+      *lista = siguiente;
+    }
   }
   finalCola = nullptr;
+  finalDespachados = nullptr;
 }
 
 /* -------------------------------------------------------------- testing */
