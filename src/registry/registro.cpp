@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <new>
 
 #include "eventlog/bitacora.h"
@@ -53,6 +52,26 @@ void FunCopiarTexto(char* destino, const char* origen) {
   destino[largo] = '\0';
 }
 
+// Links a detached turn at the rear of the list from *frente to *final.
+void FunEnlazarTurno(NodoTurno** frente, NodoTurno** final, NodoTurno* turno) {
+  turno->siguiente = nullptr;
+  if (*frente == nullptr)
+    *frente = turno;
+  else
+    (*final)->siguiente = turno;
+  *final = turno;
+}
+
+// Frees every turn of the list from *frente to *final, leaving it empty.
+void FunLiberarTurnos(NodoTurno** frente, NodoTurno** final) {
+  while (*frente != nullptr) {
+    NodoTurno* siguiente = (*frente)->siguiente;
+    delete *frente;
+    *frente = siguiente;
+  }
+  *final = nullptr;
+}
+
 }  // namespace
 
 /* ----------------------------------------------------------- primitives */
@@ -67,11 +86,7 @@ NodoTurno* FunCrearTurno(int numero, const char* descripcion) {
 }
 
 void FunAnexarTurno(NodoTurno* turno) {
-  if (frenteCola == nullptr)
-    frenteCola = turno;
-  else
-    finalCola->siguiente = turno;
-  finalCola = turno;
+  FunEnlazarTurno(&frenteCola, &finalCola, turno);
 }
 
 bool FunInterpretarEntero(const char* texto, int* valor) {
@@ -176,12 +191,7 @@ void FunDespacharTurno() {
   FunTomarMarcaTiempo(marca);
   FunComponerFreeTurno(registro, marca, numero);
   FunEscribirBitacora(registro);
-  turno->siguiente = nullptr;
-  if (frenteDespachados == nullptr)
-    frenteDespachados = turno;
-  else
-    finalDespachados->siguiente = turno;
-  finalDespachados = turno;
+  FunEnlazarTurno(&frenteDespachados, &finalDespachados, turno);
 
   // The rewrite frees the turn when its record reached the log.
   FunSincronizarColaDisco();
@@ -192,12 +202,7 @@ void FunDespacharTurno() {
 
 bool FunSoltarDespachados() {
   if (frenteDespachados == nullptr || !FunBitacoraAlDia()) return false;
-  while (frenteDespachados != nullptr) {
-    NodoTurno* siguiente = frenteDespachados->siguiente;
-    delete frenteDespachados;
-    frenteDespachados = siguiente;
-  }
-  finalDespachados = nullptr;
+  FunLiberarTurnos(&frenteDespachados, &finalDespachados);
   return true;
 }
 
@@ -207,15 +212,8 @@ void FunLiberarMemoria() {
     delete inicioSesiones;
     inicioSesiones = siguiente;
   }
-  for (NodoTurno** lista : {&frenteCola, &frenteDespachados}) {
-    while (*lista != nullptr) {
-      NodoTurno* siguiente = (*lista)->siguiente;
-      delete *lista;
-      *lista = siguiente;
-    }
-  }
-  finalCola = nullptr;
-  finalDespachados = nullptr;
+  FunLiberarTurnos(&frenteCola, &finalCola);
+  FunLiberarTurnos(&frenteDespachados, &finalDespachados);
 }
 
 /* -------------------------------------------------------------- testing */
