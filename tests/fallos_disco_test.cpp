@@ -273,9 +273,8 @@ TEST_F(FallosDisco, LogAppendCutShortLeavesNoHalfRecord) {
   EXPECT_EQ(Bitacora(), "REG_SESSION  -> [202\n" + Cierre(1, 1));
 }
 
-// A FIFO, or a link to a device, in a file's place is a file that exists
-// but cannot be used; nothing may wait on it. (/dev/null, as /dev/zero
-// would, passes for an empty file if let through, without flooding.)
+// A FIFO or a link to a device in a file's place exists but cannot be
+// used; nothing waits on it. (/dev/null, let through, floods nothing.)
 TEST_F(FallosDisco, FifoOrDeviceInAFilesPlaceNeverHoldsTheProgram) {
   const std::string sinBitacora =
       kMenu + kSinBitacora + kMenu + kCierre + kAlertaBitacora + NoLlegaron(1);
