@@ -10,12 +10,14 @@
 
 #include <thread>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include <map>
 #include <regex>
 #include <sstream>
+#include <tuple>
 
 #include "dia.h"
 #include "proceso.h"
@@ -34,7 +36,7 @@ TEST_F(FallosDisco, LogThatIsAFolderAlertsOnceAndCountsTheRecordsItLost) {
                       kMenu + kSinBitacora + kMenu + kCierre + NoLlegaron(4)));
   EXPECT_TRUE(fs::is_directory(carpeta_ / "bitacora.txt"));
   EXPECT_TRUE(fs::is_empty(carpeta_ / "bitacora.txt"));
-  EXPECT_EQ(Cola(), ComoTexto(LineaRespaldo(2)));
+  EXPECT_EQ(Cola(), ComoTexto(LineaRespaldo(1) + LineaRespaldo(2)));  // Ana's call unlogged
 }
 
 TEST_F(FallosDisco, BackupThatCannotBeReadStopsTheStartAndTouchesNothing) {
@@ -83,6 +85,32 @@ TEST_F(FallosDisco, PendingRecordsReachTheLogOnceInOrderWhenItComesBack) {
   EXPECT_EQ(Bitacora(), ComoTexto(registros + Cierre(2, 2)));
 }
 
+// A turn leaves the backup only once its call is in the log: a kill during
+// a log outage leaves it waiting, to be called again, never lost.
+TEST_F(FallosDisco, TurnCalledDuringALogOutageOutlivesAKill) {
+  const fs::path bitacora = carpeta_ / "bitacora.txt", aparte = carpeta_ / "aparte.txt";
+  Interactiva primero(carpeta_.ruta());
+  primero.Escribir("1\nAna\n1\nBeto\n1\nCarla\n");
+  primero.Esperar(Registrado(3, 3) + kMenu);
+  fs::rename(bitacora, aparte);
+  fs::create_directory(bitacora);
+  primero.Escribir("2\n2\n1\nDora\n");
+  primero.Esperar(Registrado(4, 4) + kMenu);
+  const std::string cola = LineaRespaldo(2) + LineaRespaldo(3) + LineaRespaldo(4);
+  EXPECT_EQ(Cola(), ComoTexto(LineaRespaldo(1) + cola));
+  primero.Matar();
+  primero.Terminar();
+  // Called again; once the catch-up lands the call, the backup drops it.
+  Interactiva segundo(carpeta_.ruta());
+  segundo.Escribir("2\n");
+  segundo.Esperar(Atendido(1) + kAlertaBitacora + kMenu);
+  fs::remove(bitacora);
+  fs::rename(aparte, bitacora);
+  segundo.Escribir("3\n");
+  segundo.Esperar(kRegla + kMenu);
+  EXPECT_EQ(Cola(), ComoTexto(cola));
+}
+
 TEST_F(FallosDisco, SecondProgramInTheFolderIsRefusedUntilTheFirstEnds) {
   EscribirArchivo(carpeta_ / "cola_respaldo.txt", ComoTexto(LineaRespaldo(4)));
   Interactiva primero(carpeta_.ruta());
@@ -119,9 +147,15 @@ TEST_F(FallosDisco, SecondProgramInTheFolderIsRefusedUntilTheFirstEnds) {
 #endif
   OpcionesEjecucion otro;
   otro.sinPrivilegios = true;
+  EXPECT_EQ(EjecutarQuenvaro(carpeta_.ruta(), "4\n", otro).salida, ComoTexto(kMenu + kCierre));
   Interactiva tercero(carpeta_.ruta());
   tercero.Esperar(kMenu);
   EXPECT_EQ(EjecutarQuenvaro(carpeta_.ruta(), "4\n", otro).salida, ComoTexto(kYaAbierto));
+#ifndef _WIN32  // one that cannot be opened at all says so
+  fs::permissions(carpeta_ / "quenvaro.lock", fs::perms::none);
+  Ejecucion cerrado = EjecutarQuenvaro(carpeta_.ruta(), "4\n", otro);
+  EXPECT_EQ(std::make_pair(cerrado.estado, cerrado.salida), std::make_pair(1, kCerrojoInaccesible));
+#endif
 }
 
 #ifndef _WIN32
@@ -223,10 +257,10 @@ TEST_F(FallosDisco, LogAppendCutShortLeavesNoHalfRecord) {
             kMenu + kPideNombre + Registrado(1, 1) + kAlertaBitacora + kMenu +
                 Atendido(1) + kMenu + kCierre + NoLlegaron(3));
   EXPECT_EQ(LeerArchivo(carpeta_ / "bitacora.txt"), previo);
-  EXPECT_EQ(Cola(), "");
+  EXPECT_EQ(Cola(), LineaRespaldo(1));  // its dispatch never reached the log
 
   Correr("4\n");
-  EXPECT_EQ(Bitacora(), SinMarcas(previo) + Cierre(0, 0));
+  EXPECT_EQ(Bitacora(), SinMarcas(previo) + Cierre(1, 1));
 
   // A log that the append created is cut back to nothing.
   fs::remove(carpeta_ / "bitacora.txt");
@@ -237,6 +271,25 @@ TEST_F(FallosDisco, LogAppendCutShortLeavesNoHalfRecord) {
   EscribirArchivo(carpeta_ / "bitacora.txt", "REG_SESSION  -> [202");
   Correr("4\n");
   EXPECT_EQ(Bitacora(), "REG_SESSION  -> [202\n" + Cierre(1, 1));
+}
+
+// A FIFO or a link to a device in a file's place exists but cannot be
+// used; nothing waits on it. (/dev/null, let through, floods nothing.)
+TEST_F(FallosDisco, FifoOrDeviceInAFilesPlaceNeverHoldsTheProgram) {
+  const std::string sinBitacora =
+      kMenu + kSinBitacora + kMenu + kCierre + kAlertaBitacora + NoLlegaron(1);
+  for (const auto& [archivo, estado, salida] :
+       {std::make_tuple("cola_respaldo.txt", 1, kRespaldoIlegible),
+        std::make_tuple("bitacora.txt", 0, sinBitacora)})
+    for (const bool fifo : {true, false}) {
+      if (fifo)
+        ASSERT_EQ(mkfifo((carpeta_ / archivo).c_str(), 0644), 0);
+      else
+        fs::create_symlink("/dev/null", carpeta_ / archivo);
+      Ejecucion e = EjecutarQuenvaro(carpeta_.ruta(), "3\n4\n");
+      EXPECT_EQ(std::make_pair(e.estado, e.salida), std::make_pair(estado, salida));
+      fs::remove(carpeta_ / archivo);
+    }
 }
 
 TEST_F(FallosDisco, FullDiskMidDayKeepsTheLastWholeBackup) {

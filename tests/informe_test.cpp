@@ -319,7 +319,7 @@ TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
   const std::vector<Caso> casos = {
       {{}, 1, "bitacora.txt"},  // none in this folder
       {{"--csv", "falta.txt"}, 1, "falta.txt"},
-      // A folder: Windows refuses to open it, Linux fails its first read.
+      // A folder: refused at the open, as anything but a regular file.
       {{"carpeta"}, 1, "carpeta"},
       {{"--csv", "--desde", "2026-02-30"}, 2, ""},
       {{"--hasta", "2026-13-01"}, 2, ""},

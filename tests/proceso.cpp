@@ -322,6 +322,7 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
       _exit(127);
     close(tubo[0]);
     close(tubo[1]);
+    alarm(60);  // a program stuck on a file fails the test, not hangs it
     if (opciones.limiteArchivo > 0) {
       // Ignored, SIGXFSZ would kill the program; with it ignored the write
       // fails with EFBIG, which is the disk-full case the program must face.

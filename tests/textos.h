@@ -38,6 +38,8 @@ const std::string kCabecera =
     kRegla;
 const std::string kYaAbierto =
     "\n[MANEJADOR DE ERRORES] Error: Quenvaro ya esta abierto en esta carpeta.\n";
+const std::string kCerrojoInaccesible =
+    "\n[MANEJADOR DE ERRORES] Error: No se pudo abrir quenvaro.lock.\n";
 const std::string kRespaldoIlegible =
     "\n[MANEJADOR DE ERRORES] Error: No se pudo leer cola_respaldo.txt.\n";
 const std::string kAlertaRespaldo =

@@ -64,13 +64,21 @@ void FunOpcionCerrarDia() {
 /* -------------------------------------------------------------- start-up */
 
 bool FunReservarCarpeta() {
-  if (FunTomarCerrojo(kArchivoCerrojo)) return true;
   // A second window would keep a queue of its own and issue the same
-  // numbers again; it must not touch either file.
-  std::fputs(
-      "\n[MANEJADOR DE ERRORES] Error: Quenvaro ya esta abierto en esta "
-      "carpeta.\n",
-      stdout);
+  // numbers again; it must not touch either file. Nor may a program that
+  // cannot tell whether one is running.
+  switch (FunTomarCerrojo(kArchivoCerrojo)) {
+    case kCerrojoTomado: return true;
+    case kCerrojoAjeno:
+      std::fputs(
+          "\n[MANEJADOR DE ERRORES] Error: Quenvaro ya esta abierto en esta "
+          "carpeta.\n",
+          stdout);
+      return false;
+    case kCerrojoInaccesible: break;
+  }
+  std::fputs("\n[MANEJADOR DE ERRORES] Error: No se pudo abrir quenvaro.lock.\n",
+             stdout);
   return false;
 }
 
@@ -103,9 +111,11 @@ void FunEjecutarMenu() {
       continue;
     }
     // Files left behind by an earlier failure catch up first, so that the
-    // log shown or appended to already holds every earlier record.
-    FunPonerAlDiaColaDisco(false);
+    // log shown or appended to already holds every earlier record. The log
+    // goes first: the backup then drops the dispatched turns whose records
+    // have just reached it.
     FunPonerAlDiaBitacora(false);
+    FunPonerAlDiaColaDisco(false);
     switch (opcion) {
       case 1: hayEntrada = FunOpcionRegistrar(); break;
       case 2: FunDespacharTurno(); break;
@@ -118,7 +128,9 @@ void FunEjecutarMenu() {
   // Input ended without a close: the day stays open (no summary is logged),
   // and the shell's prompt should not start on the program's prompt line.
   if (!hayEntrada) std::fputs("\n", stdout);
-  // Whatever is still pending gets a last chance before the program ends.
+  // Whatever is still pending gets a last chance before the program ends,
+  // the log first, for the same reason as above.
+  FunPonerAlDiaBitacora(true);
   FunCerrarColaDisco();
   FunCerrarBitacora();
   std::fflush(stdout);

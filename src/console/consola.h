@@ -4,7 +4,7 @@
 #define QUENVARO_CONSOLE_CONSOLA_H_
 
 // Takes the folder's lock. False, after printing the refusal, when another
-// program already runs in this folder.
+// program already runs in this folder or the lock file cannot be opened.
 bool FunReservarCarpeta();
 
 // Runs the menu loop over standard input and output. Returns after option 4

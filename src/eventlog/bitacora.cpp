@@ -174,6 +174,10 @@ void FunPonerAlDiaBitacora(bool esperar) {
   if (primerPendiente != nullptr) FunReintentar(FunVolcarRegistros, esperar);
 }
 
+bool FunBitacoraAlDia() {
+  return primerPendiente == nullptr && cuentaPerdidos == 0;
+}
+
 void FunAvisarBitacora() {
   if (!alertaPorDar) return;
   alertaPorDar = false;
@@ -184,7 +188,6 @@ void FunAvisarBitacora() {
 }
 
 void FunCerrarBitacora() {
-  FunPonerAlDiaBitacora(true);
   const int perdidos = cuentaPendientes + cuentaPerdidos;
   if (perdidos > 0)
     std::printf("\n--> [ALERTA DISCO] %d registros no llegaron a bitacora.txt.\n",

@@ -78,11 +78,15 @@ void FunEscribirBitacora(const char* linea);
 // a file that another program holds. Does nothing when none is pending.
 void FunPonerAlDiaBitacora(bool esperar);
 
+// True when every record written so far is on disk: none is pending, and
+// none was lost for want of memory to keep it.
+bool FunBitacoraAlDia();
+
 // Prints the alert for a failure episode that began since the last call.
 void FunAvisarBitacora();
 
-// Last try, with waiting, before the program ends; says how many records
-// never reached the log, and forgets them.
+// At the program's end, after a last FunPonerAlDiaBitacora(true): says how
+// many records never reached the log, and forgets them.
 void FunCerrarBitacora();
 
 // Forgets pending records and alerts, so that each test starts afresh.

@@ -11,7 +11,10 @@
 
 /* ---------------------------------------------------------------- opening */
 
-// Each returns nullptr on failure, with errno set to its cause.
+// Each returns nullptr on failure, with errno set to its cause. None ever
+// waits: only a regular file opens, and anything else in its place (a
+// folder, a FIFO, a device) fails as a file that exists but cannot be used,
+// which FunFalloPorAusencia and FunFalloTransitorio both deny.
 
 // Opens `nombre` for reading in binary mode, so no byte ends the read early
 // (Ctrl-Z does in Windows text mode); line ends arrive as stored.
@@ -78,12 +81,18 @@ std::size_t FunPlegarFinesDeLinea(char* bloque, std::size_t n,
 
 /* ------------------------------------------------------------------ lock */
 
+// What became of the folder lock.
+enum ResultadoCerrojo {
+  kCerrojoTomado,      // held until the process ends, or none can exist
+  kCerrojoAjeno,       // another process holds it
+  kCerrojoInaccesible  // the file exists but cannot be opened at all
+};
+
 // Takes an operating-system lock on the file `nombre` (created empty when
 // missing) and holds it until the process ends; a lock file that another
-// user made, or that this one may only read, takes part all the same. False
-// when another process holds it, or when it exists but cannot be opened at
-// all; where there is none and none can be made, true without a lock.
-bool FunTomarCerrojo(const char* nombre);
+// user made, or that this one may only read, takes part all the same.
+// Where there is none and none can be made, kCerrojoTomado without a lock.
+ResultadoCerrojo FunTomarCerrojo(const char* nombre);
 
 /* --------------------------------------------------------------- process */
 

@@ -31,20 +31,53 @@ int FunForzarDescriptor(int descriptor) {
 #endif
 }
 
-std::FILE* FunAbrir(const char* nombre, const char* modo) {
-  std::FILE* archivo = std::fopen(nombre, modo);
-  if (archivo == nullptr) FunFallar();
+// Opens `nombre` with `banderas` as a stream in `modo`, and only when it
+// is a regular file. Without O_NONBLOCK a FIFO in its place would hold the
+// open until a writer or reader came, for ever; a device (/dev/zero) would
+// feed a read that never ends. Anything else fails with EISDIR or EINVAL,
+// which is neither a missing file nor a passing failure: a file that
+// exists but cannot be read or written.
+std::FILE* FunAbrir(const char* nombre, int banderas, const char* modo) {
+  const int descriptor =
+      open(nombre, banderas | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (descriptor < 0) {
+    FunFallar();
+    return nullptr;
+  }
+  struct stat datos;
+  int causa = 0;
+  if (fstat(descriptor, &datos) != 0)
+    causa = errno;
+  else if (!S_ISREG(datos.st_mode))
+    causa = S_ISDIR(datos.st_mode) ? EISDIR : EINVAL;
+  else if (fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0)
+    causa = errno;
+  std::FILE* archivo = causa == 0 ? fdopen(descriptor, modo) : nullptr;
+  if (archivo == nullptr) {
+    if (causa == 0) causa = errno;
+    close(descriptor);
+    errno = causa;
+    FunFallar();
+  }
   return archivo;
 }
 
 }  // namespace
 
-std::FILE* FunAbrirParaLeer(const char* nombre) { return FunAbrir(nombre, "r"); }
-std::FILE* FunAbrirParaEscribir(const char* nombre) { return FunAbrir(nombre, "w"); }
-std::FILE* FunAbrirParaAnexar(const char* nombre) { return FunAbrir(nombre, "a"); }
+std::FILE* FunAbrirParaLeer(const char* nombre) {
+  return FunAbrir(nombre, O_RDONLY, "r");
+}
+std::FILE* FunAbrirParaEscribir(const char* nombre) {
+  return FunAbrir(nombre, O_WRONLY | O_CREAT | O_TRUNC, "w");
+}
+std::FILE* FunAbrirParaAnexar(const char* nombre) {
+  return FunAbrir(nombre, O_WRONLY | O_CREAT | O_APPEND, "a");
+}
 
 // Every file is opened shared on POSIX; nothing more to ask.
-std::FILE* FunAbrirParaConsultar(const char* nombre) { return FunAbrir(nombre, "r"); }
+std::FILE* FunAbrirParaConsultar(const char* nombre) {
+  return FunAbrir(nombre, O_RDONLY, "r");
+}
 
 long long FunMedirArchivo(std::FILE* archivo) {
   struct stat datos;
@@ -96,35 +129,38 @@ bool FunReemplazarForzado(const char* origen, const char* destino) {
 
 std::size_t FunPlegarFinesDeLinea(char*, std::size_t n, bool*) { return n; }
 
-bool FunTomarCerrojo(const char* nombre) {
+ResultadoCerrojo FunTomarCerrojo(const char* nombre) {
   // Operators with accounts of their own may share the folder, so the lock
   // file is made writable for all (the umask would leave it the maker's
   // alone) and every program takes the same write lock. One that this user
   // may only read, made by hand or by an earlier version, still takes part:
-  // a read lock is refused while a program holds the write lock.
+  // a read lock is refused while a program holds the write lock. No open
+  // may wait: a FIFO in its place would hold a read-only open for ever.
+  const int banderas = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   short tipo = F_WRLCK;
-  int descriptor = open(nombre, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  int descriptor = open(nombre, O_RDWR | O_CREAT | O_EXCL | banderas, 0666);
   if (descriptor >= 0)
     fchmod(descriptor, 0666);
   else
-    descriptor = open(nombre, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    descriptor = open(nombre, O_RDWR | O_CREAT | banderas, 0666);
   if (descriptor < 0) {
-    descriptor = open(nombre, O_RDONLY | O_CLOEXEC);
+    descriptor = open(nombre, O_RDONLY | banderas);
     tipo = F_RDLCK;
   }
   // Only where there is no lock file, and none can be made, is there no
-  // guard; one that exists but cannot be opened at all might be held.
-  if (descriptor < 0) return errno == ENOENT;
+  // guard; one that exists but cannot be opened at all might be held, and
+  // the start stops, saying so.
+  if (descriptor < 0) return errno == ENOENT ? kCerrojoTomado : kCerrojoInaccesible;
   struct flock cerrojo {};
   cerrojo.l_type = tipo;
   cerrojo.l_whence = SEEK_SET;
   // An fcntl lock, unlike flock, is honoured by network file systems. It is
   // released when the process ends in any way, so none is ever left stale;
   // the descriptor stays open on purpose until then.
-  if (fcntl(descriptor, F_SETLK, &cerrojo) == 0) return true;
+  if (fcntl(descriptor, F_SETLK, &cerrojo) == 0) return kCerrojoTomado;
   bool ocupado = errno == EACCES || errno == EAGAIN;
   close(descriptor);
-  return !ocupado;
+  return ocupado ? kCerrojoAjeno : kCerrojoTomado;
 }
 
 void FunCederProcesador() {

@@ -71,6 +71,15 @@ std::FILE* FunAbrir(const char* nombre, DWORD acceso, DWORD creacion,
     FunFallar(nombre);
     return nullptr;
   }
+  // Only a file on disk: a pipe or a device (NUL, CON, a port) in its place
+  // would block a read or feed one that never ends. It fails as a file
+  // that exists but cannot be used, neither missing nor passing.
+  if (GetFileType(manejador) != FILE_TYPE_DISK) {
+    CloseHandle(manejador);
+    SetLastError(ERROR_BAD_FILE_TYPE);
+    FunFallar(nullptr);
+    return nullptr;
+  }
   int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(manejador), banderas);
   if (descriptor == -1) {
     FunFallar(nullptr);
@@ -206,19 +215,19 @@ std::size_t FunPlegarFinesDeLinea(char* bloque, std::size_t n,
   return escrito;
 }
 
-bool FunTomarCerrojo(const char* nombre) {
+ResultadoCerrojo FunTomarCerrojo(const char* nombre) {
   // Shared open, exclusive lock: a second window opens the file and is then
   // refused the lock, which the system drops when the holder dies.
   nombreCerrojo = nombre;
-  if (!FunReintentar(FunAbrirCerrojo, true))
-    return FunFalloPorAusencia();  // no lock file, and none can be made
+  if (!FunReintentar(FunAbrirCerrojo, true))  // none, and none can be made
+    return FunFalloPorAusencia() ? kCerrojoTomado : kCerrojoInaccesible;
   OVERLAPPED desde{};
   if (LockFileEx(manejadorCerrojo, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
                  0, 1, 0, &desde))
-    return true;  // the handle stays open, and the lock held, until exit
+    return kCerrojoTomado;  // the handle stays open, and the lock held, until exit
   bool ocupado = GetLastError() == ERROR_LOCK_VIOLATION;
   CloseHandle(manejadorCerrojo);
-  return !ocupado;
+  return ocupado ? kCerrojoAjeno : kCerrojoTomado;
 }
 
 void FunCederProcesador() {

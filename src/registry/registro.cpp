@@ -13,8 +13,11 @@ int funContadorTurnosDia = 0;
 NodoSesion* inicioSesiones = nullptr;
 NodoTurno* frenteCola = nullptr;
 NodoTurno* finalCola = nullptr;
+NodoTurno* frenteDespachados = nullptr;
 
 namespace {
+
+NodoTurno* finalDespachados = nullptr;
 
 const char kDescripcionGeneral[] = "Atencion General Quenvaro";
 
@@ -49,6 +52,26 @@ void FunCopiarTexto(char* destino, const char* origen) {
   destino[largo] = '\0';
 }
 
+// Links a detached turn at the rear of the list from *frente to *final.
+void FunEnlazarTurno(NodoTurno** frente, NodoTurno** final, NodoTurno* turno) {
+  turno->siguiente = nullptr;
+  if (*frente == nullptr)
+    *frente = turno;
+  else
+    (*final)->siguiente = turno;
+  *final = turno;
+}
+
+// Frees every turn of the list from *frente to *final, leaving it empty.
+void FunLiberarTurnos(NodoTurno** frente, NodoTurno** final) {
+  while (*frente != nullptr) {
+    NodoTurno* siguiente = (*frente)->siguiente;
+    delete *frente;
+    *frente = siguiente;
+  }
+  *final = nullptr;
+}
+
 }  // namespace
 
 /* ----------------------------------------------------------- primitives */
@@ -63,11 +86,7 @@ NodoTurno* FunCrearTurno(int numero, const char* descripcion) {
 }
 
 void FunAnexarTurno(NodoTurno* turno) {
-  if (frenteCola == nullptr)
-    frenteCola = turno;
-  else
-    finalCola->siguiente = turno;
-  finalCola = turno;
+  FunEnlazarTurno(&frenteCola, &finalCola, turno);
 }
 
 bool FunInterpretarEntero(const char* texto, int* valor) {
@@ -160,22 +179,31 @@ void FunDespacharTurno() {
   NodoTurno* turno = frenteCola;
   frenteCola = turno->siguiente;
   if (frenteCola == nullptr) finalCola = nullptr;
+  const int numero = turno->numeroTurno;
 
-  // The record is on disk before the backup drops the turn: a death between
-  // the two leaves the turn waiting, to be dispatched again, rather than in
-  // neither file and never announced.
+  // The turn leaves the backup only once its record is on disk: a death at
+  // any point, a log outage included, leaves it either dispatched in the
+  // log or waiting in the backup, to be called again, never in neither
+  // file. Until then it stays at the backup's front with the other
+  // dispatched turns whose records are pending, in order.
   char marca[kTamMarcaTiempo];
   char registro[kTamRegistro];
   FunTomarMarcaTiempo(marca);
-  FunComponerFreeTurno(registro, marca, turno->numeroTurno);
+  FunComponerFreeTurno(registro, marca, numero);
   FunEscribirBitacora(registro);
+  FunEnlazarTurno(&frenteDespachados, &finalDespachados, turno);
 
-  // The backup must no longer hold the turn once it is announced.
+  // The rewrite frees the turn when its record reached the log.
   FunSincronizarColaDisco();
 
   std::printf("\n>> Atendiendo Turno #%d. Nodo destruido con free(temp).\n\n",
-              turno->numeroTurno);
-  delete turno;
+              numero);
+}
+
+bool FunSoltarDespachados() {
+  if (frenteDespachados == nullptr || !FunBitacoraAlDia()) return false;
+  FunLiberarTurnos(&frenteDespachados, &finalDespachados);
+  return true;
 }
 
 void FunLiberarMemoria() {
@@ -184,12 +212,8 @@ void FunLiberarMemoria() {
     delete inicioSesiones;
     inicioSesiones = siguiente;
   }
-  while (frenteCola != nullptr) {
-    NodoTurno* siguiente = frenteCola->siguiente;
-    delete frenteCola;
-    frenteCola = siguiente;
-  }
-  finalCola = nullptr;
+  FunLiberarTurnos(&frenteCola, &finalCola);
+  FunLiberarTurnos(&frenteDespachados, &finalDespachados);
 }
 
 /* -------------------------------------------------------------- testing */

@@ -28,6 +28,9 @@ extern int funContadorTurnosDia;    // turns issued; number of the newest
 extern NodoSesion* inicioSesiones;  // newest session first
 extern NodoTurno* frenteCola;       // next turn to dispatch
 extern NodoTurno* finalCola;        // turn issued last
+// Turns dispatched while the log could not be written, oldest first: until
+// their records are on disk they stay at the front of the backup.
+extern NodoTurno* frenteDespachados;
 
 /* -------------------------------------------------------------- commands */
 
@@ -40,23 +43,29 @@ void FunIniciarSesion(const char* nombre);
 // memory is exhausted, prints a message and returns false.
 bool FunEncolarTurno(const char* descripcion);
 
-// Unlinks the front turn, logs FREE_TURNO, rewrites the backup, announces the
-// turn and frees it; reports an empty queue instead.
+// Unlinks the front turn, logs FREE_TURNO, rewrites the backup and announces
+// the turn; reports an empty queue instead. A turn whose record is still
+// pending joins the dispatched turns kept in the backup.
 void FunDespacharTurno();
+
+// Frees the dispatched turns kept in the backup once the log holds every
+// record. True when there were some, so the backup must be rewritten.
+bool FunSoltarDespachados();
 
 // Frees every session and turn record. Writes no file, keeps the counters.
 void FunLiberarMemoria();
 
 /* -------------------------------------------------------- queue backup */
 
-// Replaces cola_respaldo.txt with the current queue, front first, one
-// "%d|%s" line per turn, forced to disk. The old backup stays whole if
+// Replaces cola_respaldo.txt with the dispatched turns still kept, then the
+// current queue, front first, one "%d|%s" line per turn, forced to disk. The old backup stays whole if
 // anything fails, and the backup is then marked stale; the first failure of
 // an episode first waits out a file that another program holds.
 void FunSincronizarColaDisco();
 
 // Rewrites a stale backup once more; with `esperar`, waits out a file that
-// another program holds. Does nothing when the backup is current.
+// another program holds. A backup that is current is rewritten only to drop
+// the dispatched turns whose records have reached the log since.
 void FunPonerAlDiaColaDisco(bool esperar);
 
 // Prints the alert for a failure episode that began since the last call.

@@ -1,6 +1,8 @@
 // The queue backup, cola_respaldo.txt: one "%d|%s" line per waiting turn,
-// front first; an empty queue is an empty file.
+// front first, after the dispatched turns whose records are not in the log
+// yet; an empty queue is an empty file.
 #include <cstdio>
+#include <initializer_list>
 
 #include "platform/archivos.h"
 #include "registry/linea_respaldo.h"
@@ -42,10 +44,10 @@ bool FunIntentarReescritura() {
   // On failure the stream keeps stdio's own buffer; nothing else changes.
   std::setvbuf(archivo, bufferRespaldo, _IOFBF, sizeof bufferRespaldo);
   bool correcto = true;
-  for (const NodoTurno* t = frenteCola; t != nullptr && correcto;
-       t = t->siguiente)
-    correcto = std::fprintf(archivo, "%d|%s\n", t->numeroTurno,
-                            t->descripcion) >= 0;
+  for (const NodoTurno* lista : {frenteDespachados, frenteCola})
+    for (const NodoTurno* t = lista; t != nullptr && correcto; t = t->siguiente)
+      correcto = std::fprintf(archivo, "%d|%s\n", t->numeroTurno,
+                              t->descripcion) >= 0;
   // Buffered writes only fail for certain when the buffer is flushed, so the
   // close is checked as well as every write.
   if (std::ferror(archivo)) correcto = false;
@@ -66,6 +68,7 @@ bool FunAbrirRespaldo() {
 /* ---------------------------------------------------------------- write */
 
 void FunSincronizarColaDisco() {
+  FunSoltarDespachados();
   // Only the first failure of an episode waits for a file that another
   // program holds; while the failure lasts, commands must not wait.
   const bool enFallo = respaldoAtrasado;
@@ -74,7 +77,12 @@ void FunSincronizarColaDisco() {
 }
 
 void FunPonerAlDiaColaDisco(bool esperar) {
-  if (respaldoAtrasado)
+  // A current backup that still holds turns whose records have reached the
+  // log since is rewritten as after any change, or a death now would leave
+  // them to be called again.
+  if (FunSoltarDespachados() && !respaldoAtrasado)
+    FunSincronizarColaDisco();
+  else if (respaldoAtrasado)
     respaldoAtrasado = !FunReintentar(FunIntentarReescritura, esperar);
 }
 
