@@ -8,7 +8,6 @@
 #include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -53,9 +52,9 @@ const std::uint64_t kLimiteCuerpo = 8 * 1024;
 const std::size_t kMaxConexiones = 64;
 // The time a closing connection is given, in all, to finish sending.
 const std::chrono::seconds kPlazoCierre(2);
-// A connection's life: after it, a request is answered with
-// "Connection: close" and no new one is waited for, so no client holds a
-// place for ever. A browser just opens another.
+// A connection's life: the first answer after it says "Connection: close"
+// and the connection closes, so no client holds a place for ever (with the
+// deadlines above, for kVida and 22 s at most). A browser opens another.
 const std::chrono::minutes kVida(5);
 // A failed accept (no descriptors left) is tried again after a pause
 // rather than at once, so it cannot spin.
@@ -205,10 +204,8 @@ void FunLeer(std::shared_ptr<Conexion> conexion) {
   conexion->analizador.emplace();
   conexion->analizador->header_limit(kLimiteCabeceras);
   conexion->analizador->body_limit(kLimiteCuerpo);
-  const auto ahora = std::chrono::steady_clock::now();
-  // A request still to come must come within the connection's life.
-  conexion->flujo.expires_at(std::min(ahora + kPlazo, conexion->nacida + kVida));
-  conexion->desde = ahora;
+  conexion->flujo.expires_after(kPlazo);
+  conexion->desde = std::chrono::steady_clock::now();
   http::async_read(conexion->flujo, conexion->entrada, *conexion->analizador,
                    [conexion](beast::error_code error, std::size_t) {
                      if (error) {
