@@ -45,8 +45,7 @@ const std::uint32_t kLimiteCabeceras = 8 * 1024;
 // A body is never needed; a small one is read and ignored.
 const std::uint64_t kLimiteCuerpo = 8 * 1024;
 // Open connections at once, so memory stays bounded. A new client that
-// finds them all open takes the place of the one that has waited longest
-// on its client, for a request or for it to read what it was sent, so
+// finds them all open takes the place of another (FunHacerSitio), so
 // clients that send nothing, or ask and never read, cannot shut the others
 // out.
 const std::size_t kMaxConexiones = 64;
@@ -91,6 +90,7 @@ struct Conexion {
   // Since when it waits on its client: for a request, for the client to
   // take an answer, or for it to close.
   std::chrono::steady_clock::time_point desde = nacida;
+  bool escribiendo = false;  // an answer is on its way, since `desde`
   bool expulsada = false;  // closed to make room, its end still to come
 };
 
@@ -161,8 +161,10 @@ void FunDescartar(std::shared_ptr<Conexion> conexion) {
 void FunEscribir(std::shared_ptr<Conexion> conexion) {
   conexion->flujo.expires_after(kPlazo);
   conexion->desde = std::chrono::steady_clock::now();
+  conexion->escribiendo = true;
   http::async_write(conexion->flujo, conexion->respuesta,
                     [conexion](beast::error_code error, std::size_t) {
+                      conexion->escribiendo = false;
                       if (error) return;  // the connection closes with it
                       if (conexion->respuesta.keep_alive()) {
                         FunLeer(conexion);
@@ -221,15 +223,21 @@ void FunLeer(std::shared_ptr<Conexion> conexion) {
                    });
 }
 
-// Closes, for `nueva`, never itself, the connection that has waited
-// longest on its client; its end then accepts the next client. A client
-// that asks and never reads waits on with its answer unsent, a polite one
-// a moment at most, so the first loses its place and the second keeps it.
+// Closes, for `nueva`, never itself, the connection whose answer has
+// waited longest for its client to read it, or else the one that has
+// waited longest for a request; its end then accepts the next client. A
+// client that asks and never reads keeps an answer waiting, a polite one
+// for a moment at most, and a screen polling each second never waits long
+// for its next request, so the first loses its place and the others keep
+// theirs.
 void FunHacerSitio(const Conexion* nueva) {
   Conexion* elegida = nullptr;
   for (Conexion* conexion : conexiones)
     if (conexion != nueva && !conexion->expulsada &&
-        (elegida == nullptr || conexion->desde < elegida->desde))
+        (elegida == nullptr ||
+         (conexion->escribiendo != elegida->escribiendo
+              ? conexion->escribiendo
+              : conexion->desde < elegida->desde)))
       elegida = conexion;
   if (elegida == nullptr) return;
   elegida->expulsada = true;
