@@ -107,9 +107,20 @@ TEST_F(PantallaEnCarpeta, EstadoDeLaBitacoraDesdeSuFinalYDelRespaldo) {
       Llamada(0, "07:00:00", 77) + registro + Llamada(0, "08:00:00", 1));
   EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [], " + siguientes +
                           "\"espera_estimada_s\": null, \"atendidos_hoy\": 1}");
+  // ... and at a line longer than 1 MiB; one of 1 MiB is read through.
+  EscribirArchivo(carpeta_ / "bitacora.txt",
+                  Llamada(0, "07:00:00", 77) + std::string((1 << 20) + 1, '\0') +
+                      "\n" + Llamada(0, "07:30:00", 78) +
+                      std::string(1 << 20, '\0') + "\n" +
+                      Llamada(0, "08:00:00", 1));
+  EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [78], " +
+                          siguientes + "\"espera_estimada_s\": 16200, \"atendidos_hoy\": 2}");
   fs::remove(carpeta_ / "cola_respaldo.txt");
   EscribirArchivo(carpeta_ / "bitacora.txt", Llamada(-1, "18:00:00", 40));
   EXPECT_EQ(Estado(), kVacio);
+  EscribirArchivo(carpeta_ / "bitacora.txt", Llamada(0, "08:00:00", 5));
+  EXPECT_EQ(Estado(), "{\"atendiendo\": 5, \"anteriores\": [], \"siguientes\": [], "
+                      "\"en_espera\": 0, \"espera_estimada_s\": 0, \"atendidos_hoy\": 1}");
 
   // No answer on any route carries a byte of the files' texts.
   EscribirArchivo(carpeta_ / "cola_respaldo.txt", "1|" + kDescripcion + "\n");
@@ -158,22 +169,64 @@ TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
             "HTTP/1.1 431");
   EXPECT_EQ(Pedir("NO\r\n\r\n").substr(0, 12), "HTTP/1.1 400");
 
-  // A port already taken: one line, status 1. A wrong command line: the
-  // usage, status 2. Ctrl+C ends with status 0.
-  Ejecucion otra = EjecutarPantalla(
-      carpeta_.ruta(), {"--puerto", std::to_string(pantalla_.puerto())});
-  EXPECT_EQ(otra.estado, 1);
-  EXPECT_EQ(otra.error.find('\n'), otra.error.size() - 1) << otra.error;
-  for (const char* mal : {"65536", "8o"}) {
-    otra = EjecutarPantalla(carpeta_.ruta(), {"--puerto", mal});
-    EXPECT_EQ(otra.estado, 2);
-    EXPECT_NE(otra.error.find("Uso: quenvaro-pantalla [--puerto N] "
-                              "[--escuchar DIRECCION] [CARPETA]"),
-              std::string::npos);
+  // An address or a port that cannot be used: one line saying why, status
+  // 1. A wrong command line: the usage, status 2. The port already taken
+  // comes first, so that a mistake let through fails there, at once.
+  const std::string tomado = std::to_string(pantalla_.puerto());
+  const struct {
+    std::vector<std::string> argumentos;
+    int estado;
+    std::string motivo;
+  } casos[] = {
+      {{"--puerto", tomado}, 1, "el puerto ya esta en uso\n"},
+      {{"--escuchar", "192.0.2.1", "--puerto", "0"}, 1,
+       "la direccion no es de este equipo\n"},
+      {{"--puerto", "65536"}, 2, "puerto imposible (0 a 65535): 65536"},
+      {{"--puerto", "8o"}, 2, "puerto imposible (0 a 65535): 8o"},
+      {{"--puerto", tomado, "--puerto"}, 2, "falta el valor de: --puerto"},
+      {{"--puerto", tomado, "--escuchar"}, 2, "falta el valor de: --escuchar"},
+      {{"--puerto", tomado, "--escuchar", "localhost"}, 2,
+       "no es una direccion IP: localhost"},
+      {{"--puerto", tomado, "bitacora"}, 2, "no es una carpeta: bitacora"},
+      {{"--puerto", tomado, ".", "."}, 2, "sobra una carpeta: ."},
+      {{"--puerto", tomado, "-p"}, 2, "opcion desconocida: -p"},
+  };
+  for (const auto& caso : casos) {
+    const Ejecucion otra = EjecutarPantalla(carpeta_.ruta(), caso.argumentos);
+    EXPECT_EQ(otra.estado, caso.estado) << caso.motivo;
+    EXPECT_NE(otra.error.find(caso.motivo), std::string::npos) << otra.error;
+    EXPECT_EQ(otra.error.find("Uso: quenvaro-pantalla [--puerto N] "
+                              "[--escuchar DIRECCION] [CARPETA]") !=
+                  std::string::npos,
+              caso.estado == 2)
+        << otra.error;
   }
 #ifndef _WIN32
   EXPECT_EQ(pantalla_.Detener(), 0);
 #endif
+}
+
+// Every place taken by a client stuck in its request: a new client still
+// gets its answer, in the place of the one stuck longest, never in its own.
+TEST_F(PantallaEnCarpeta, UnClienteNuevoTomaElLugarDelMasAntiguo) {
+  boost::asio::io_context contexto;
+  std::vector<boost::asio::ip::tcp::socket> atascados;
+  for (int i = 0; i < 64; ++i) {
+    atascados.emplace_back(contexto);
+    atascados.back().connect({boost::asio::ip::make_address("127.0.0.1"),
+                              static_cast<unsigned short>(pantalla_.puerto())});
+    boost::asio::write(atascados.back(), boost::asio::buffer("GET / HT", 8));
+  }
+  EXPECT_EQ(Pedir("GET /").substr(0, 12), "HTTP/1.1 200");
+  EXPECT_EQ(Pedir("GET /").substr(0, 12), "HTTP/1.1 200");
+  // The first two were closed for the two requests; the newest is open.
+  char byte;
+  boost::system::error_code error;
+  for (int i : {0, 1, 63}) {
+    atascados[i].non_blocking(true);
+    atascados[i].read_some(boost::asio::buffer(&byte, 1), error);
+    EXPECT_EQ(error == boost::asio::error::would_block, i == 63) << i;
+  }
 }
 
 // A busy day of the console while two clients poll the screen of its

@@ -66,25 +66,41 @@ void FunVerLinea(const char* linea, std::size_t largo) {
 char bloque[64 * 1024];
 char lineaAcortada[kCabezaRegistro + kColaRegistro];
 
+// No record comes near this length. A longer line (the zero bytes a crash
+// can leave, a file pasted in) ends the reading as an earlier day's record
+// does, so its start is never searched for through gigabytes.
+const long long kLineaMaxima = 1024 * 1024;
+
 // The block is full with the last bytes of a line that began before byte
 // *posicion. Reads it by its two ends, as the whole line would read, and
 // leaves *posicion at the line end before it (or at 0).
 bool FunLeerLineaLarga(std::FILE* archivo, long long* posicion) {
   std::memcpy(lineaAcortada + kCabezaRegistro,
               bloque + sizeof bloque - kColaRegistro, kColaRegistro);
+  // The line end before a line of kLineaMaxima bytes is the farthest one
+  // looked for.
+  long long tope = *posicion + static_cast<long long>(sizeof bloque) -
+                   kLineaMaxima - 1;
+  if (tope < 0) tope = 0;
   long long inicio = *posicion;
-  while (inicio > 0) {
+  bool hallado = false;
+  while (inicio > tope) {
     std::size_t pedir = sizeof bloque;
-    if (static_cast<long long>(pedir) > inicio)
-      pedir = static_cast<std::size_t>(inicio);
+    if (static_cast<long long>(pedir) > inicio - tope)
+      pedir = static_cast<std::size_t>(inicio - tope);
     inicio -= static_cast<long long>(pedir);
     if (!FunLeerEn(archivo, inicio, bloque, pedir)) return false;
     std::size_t i = pedir;
     while (i > 0 && bloque[i - 1] != '\n') --i;
     if (i > 0) {
       inicio += static_cast<long long>(i);
+      hallado = true;
       break;
     }
+  }
+  if (!hallado && inicio > 0) {
+    basta = true;
+    return true;
   }
   if (!FunLeerEn(archivo, inicio, lineaAcortada, kCabezaRegistro)) return false;
   FunVerLinea(lineaAcortada, sizeof lineaAcortada);

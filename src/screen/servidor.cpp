@@ -5,13 +5,13 @@
 #include "screen/servidor.h"
 
 #include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/signal_set.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <list>
 #include <memory>
 #include <optional>
@@ -45,12 +45,16 @@ const std::uint32_t kLimiteCabeceras = 8 * 1024;
 // A body is never needed; a small one is read and ignored.
 const std::uint64_t kLimiteCuerpo = 8 * 1024;
 // Open connections at once, so memory stays bounded. A new client that
-// finds them all open takes the place of the one that has waited longest
-// for a request, so clients that open connections and send nothing cannot
-// shut the others out.
+// finds them all open takes the place of another (FunHacerSitio), so
+// clients that send nothing, or ask and never read, cannot shut the others
+// out.
 const std::size_t kMaxConexiones = 64;
-// The time a closing connection is given to finish sending.
+// The time a closing connection is given, in all, to finish sending.
 const std::chrono::seconds kPlazoCierre(2);
+// A connection's life: the first answer after it says "Connection: close"
+// and the connection closes, so no client holds a place for ever (with the
+// deadlines above, for kVida and 22 s at most). A browser opens another.
+const std::chrono::minutes kVida(5);
 // A failed accept (no descriptors left) is tried again after a pause
 // rather than at once, so it cannot spin.
 const std::chrono::milliseconds kPausaAceptar(100);
@@ -63,7 +67,6 @@ tcp::acceptor* aceptador = nullptr;
 asio::steady_timer* pausaAceptar = nullptr;
 std::list<Conexion*> conexiones;  // the open ones, oldest first
 bool aceptando = false;           // an accept is pending
-bool terminando = false;          // a signal came: nothing new starts
 
 void FunAceptar();
 
@@ -75,15 +78,20 @@ struct Conexion {
   }
   ~Conexion() {
     conexiones.erase(lugar);
-    if (!terminando && !aceptando) FunAceptar();
+    if (!aceptando) FunAceptar();
   }
   beast::tcp_stream flujo;
   beast::flat_buffer entrada{kLimiteCabeceras + kLimiteCuerpo};
   std::optional<http::request_parser<http::string_body>> analizador;
   http::response<http::string_body> respuesta;
   std::list<Conexion*>::iterator lugar;
-  bool esperando = false;  // a read of a request is pending, since `desde`
-  std::chrono::steady_clock::time_point desde;
+  const std::chrono::steady_clock::time_point nacida =
+      std::chrono::steady_clock::now();
+  // Since when it waits on its client: for a request, for the client to
+  // take an answer, or for it to close.
+  std::chrono::steady_clock::time_point desde = nacida;
+  bool escribiendo = false;  // an answer is on its way, since `desde`
+  bool expulsada = false;  // closed to make room, its end still to come
 };
 
 /* ----------------------------------------------------------- routes */
@@ -157,27 +165,26 @@ void FunResponder(const http::request<http::string_body>& peticion,
 void FunLeer(std::shared_ptr<Conexion> conexion);
 
 // After the last answer of a connection: what the client still sends (the
-// rest of a refused request) is read and dropped until it closes, for at
-// most kPlazoCierre. Closing with bytes unread would reset the connection,
-// and the client could lose the answer before reading it.
+// rest of a refused request) is read and dropped until it closes. Closing
+// with bytes unread would reset the connection, and the client could lose
+// the answer before reading it. The deadline is set once, when the closing
+// begins, so a client that keeps sending cannot stretch it.
 char descarte[4096];
 void FunDescartar(std::shared_ptr<Conexion> conexion) {
-  conexion->flujo.expires_after(kPlazoCierre);
-  conexion->esperando = true;  // a new client may take its place
-  conexion->desde = std::chrono::steady_clock::now();
   conexion->flujo.async_read_some(
       asio::buffer(descarte), [conexion](beast::error_code error, std::size_t) {
-        conexion->esperando = false;
-        if (!error && !terminando) FunDescartar(conexion);
+        if (!error) FunDescartar(conexion);
       });
 }
 
 void FunEscribir(std::shared_ptr<Conexion> conexion) {
   conexion->flujo.expires_after(kPlazo);
+  conexion->desde = std::chrono::steady_clock::now();
+  conexion->escribiendo = true;
   http::async_write(conexion->flujo, conexion->respuesta,
                     [conexion](beast::error_code error, std::size_t) {
-                      if (error || terminando)
-                        return;  // the connection closes with it
+                      conexion->escribiendo = false;
+                      if (error) return;  // the connection closes with it
                       if (conexion->respuesta.keep_alive()) {
                         FunLeer(conexion);
                         return;
@@ -185,6 +192,8 @@ void FunEscribir(std::shared_ptr<Conexion> conexion) {
                       beast::error_code ignorado;
                       conexion->flujo.socket().shutdown(
                           tcp::socket::shutdown_send, ignorado);
+                      conexion->flujo.expires_after(kPlazoCierre);
+                      conexion->desde = std::chrono::steady_clock::now();
                       FunDescartar(conexion);
                     });
 }
@@ -217,33 +226,40 @@ void FunLeer(std::shared_ptr<Conexion> conexion) {
   conexion->analizador->header_limit(kLimiteCabeceras);
   conexion->analizador->body_limit(kLimiteCuerpo);
   conexion->flujo.expires_after(kPlazo);
-  conexion->esperando = true;
   conexion->desde = std::chrono::steady_clock::now();
   http::async_read(conexion->flujo, conexion->entrada, *conexion->analizador,
                    [conexion](beast::error_code error, std::size_t) {
-                     conexion->esperando = false;
-                     if (terminando) return;
                      if (error) {
                        FunRechazar(conexion, error);
                        return;
                      }
                      FunResponder(conexion->analizador->get(),
                                   &conexion->respuesta);
+                     if (std::chrono::steady_clock::now() >=
+                         conexion->nacida + kVida)
+                       conexion->respuesta.keep_alive(false);
                      FunEscribir(conexion);
                    });
 }
 
-// Closes the connection that has waited longest for a request; its end
-// then accepts the next client. When every connection is busy answering,
-// the next one to end does.
-void FunHacerSitio() {
+// Closes, for `nueva`, never itself, the connection whose answer has
+// waited longest for its client to read it, or else the one that has
+// waited longest for a request; its end then accepts the next client. A
+// client that asks and never reads keeps an answer waiting, a polite one
+// for a moment at most, and a screen polling each second never waits long
+// for its next request, so the first loses its place and the others keep
+// theirs.
+void FunHacerSitio(const Conexion* nueva) {
   Conexion* elegida = nullptr;
   for (Conexion* conexion : conexiones)
-    if (conexion->esperando &&
-        (elegida == nullptr || conexion->desde < elegida->desde))
+    if (conexion != nueva && !conexion->expulsada &&
+        (elegida == nullptr ||
+         (conexion->escribiendo != elegida->escribiendo
+              ? conexion->escribiendo
+              : conexion->desde < elegida->desde)))
       elegida = conexion;
   if (elegida == nullptr) return;
-  elegida->esperando = false;
+  elegida->expulsada = true;
   beast::error_code ignorado;
   elegida->flujo.socket().close(ignorado);
 }
@@ -252,21 +268,21 @@ void FunAceptar() {
   aceptando = true;
   aceptador->async_accept([](beast::error_code error, tcp::socket socket) {
     aceptando = false;
-    if (terminando) return;
     if (error) {
       pausaAceptar->expires_after(kPausaAceptar);
       pausaAceptar->async_wait([](beast::error_code) {
         aceptando = false;
-        if (!terminando && conexiones.size() < kMaxConexiones) FunAceptar();
+        if (conexiones.size() < kMaxConexiones) FunAceptar();
       });
       aceptando = true;  // the pause stands for the pending accept
       return;
     }
-    FunLeer(std::make_shared<Conexion>(std::move(socket)));
+    auto nueva = std::make_shared<Conexion>(std::move(socket));
+    FunLeer(nueva);
     if (conexiones.size() < kMaxConexiones)
       FunAceptar();
     else
-      FunHacerSitio();
+      FunHacerSitio(nueva.get());
   });
 }
 
@@ -318,6 +334,34 @@ bool FunEscuchar(tcp::acceptor* aceptadorNuevo, const tcp::endpoint& punto,
   return !*error;
 }
 
+// Why the address or the port cannot be used, in the program's words, for
+// the failures it can name; the system's own text, in English on most
+// systems, comes after a Spanish word for the rest.
+std::string FunMotivoEnEspanol(const beast::error_code& error,
+                               unsigned short puerto) {
+  namespace errc = boost::system::errc;  // the same on every system
+  if (error == errc::address_in_use) return "el puerto ya esta en uso";
+  if (error == errc::address_not_available)
+    return "la direccion no es de este equipo";
+  if (error == errc::permission_denied)
+    return puerto < 1024 ? "los puertos menores que 1024 necesitan permisos "
+                           "de administrador; use otro, como 8080"
+                         : "el sistema no permite usar este puerto";
+  if (error == errc::address_family_not_supported)
+    return "este equipo no tiene activadas las direcciones de ese tipo";
+  if (error == errc::invalid_argument)
+    return "la direccion no sirve para escuchar (una fe80:: necesita su "
+           "interfaz, como fe80::1%eth0)";
+  if (error == errc::too_many_files_open || error == errc::no_buffer_space ||
+      error == errc::not_enough_memory)
+    return "el sistema no tiene recursos libres (" + error.message() + ")";
+  return "error del sistema (" + error.message() + ")";
+}
+
+// The screen writes nothing and holds nothing that needs an orderly end,
+// so a signal ends it at once, even while a request reads a file.
+void FunTerminarYa(int) { std::_Exit(0); }
+
 }  // namespace
 
 bool FunDireccionValida(const char* direccion) {
@@ -327,6 +371,8 @@ bool FunDireccionValida(const char* direccion) {
 }
 
 int FunServir(const char* direccion, unsigned short puerto) {
+  std::signal(SIGINT, FunTerminarYa);
+  std::signal(SIGTERM, FunTerminarYa);
   asio::io_context contexto(1);
   const tcp::endpoint punto(asio::ip::make_address(direccion), puerto);
   tcp::acceptor aceptadorLocal(contexto);
@@ -334,9 +380,7 @@ int FunServir(const char* direccion, unsigned short puerto) {
   if (!FunEscuchar(&aceptadorLocal, punto, &error)) {
     std::fprintf(stderr, "%s: no se puede escuchar en %s, puerto %u: %s\n",
                  kPrograma, direccion, static_cast<unsigned>(puerto),
-                 error == asio::error::address_in_use
-                     ? "el puerto ya esta en uso"
-                     : error.message().c_str());
+                 FunMotivoEnEspanol(error, puerto).c_str());
     return 1;
   }
   std::string otrosEquipos;
@@ -351,16 +395,7 @@ int FunServir(const char* direccion, unsigned short puerto) {
   asio::steady_timer pausa(contexto);
   aceptador = &aceptadorLocal;
   pausaAceptar = &pausa;
-  asio::signal_set senales(contexto, SIGINT, SIGTERM);
-  senales.async_wait([&contexto](beast::error_code, int) {
-    terminando = true;
-    contexto.stop();
-  });
   FunAceptar();
-  contexto.run();
-  // Connections still open are closed as the context lets go of them.
-  terminando = true;
-  aceptador = nullptr;
-  pausaAceptar = nullptr;
+  contexto.run();  // never returns: a signal ends the program
   return 0;
 }

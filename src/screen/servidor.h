@@ -9,8 +9,9 @@ bool FunDireccionValida(const char* direccion);
 
 // Listens on `direccion` (FunDireccionValida) and `puerto` (0: any free
 // one), prints one line naming the address to open, and serves until
-// SIGINT or SIGTERM. Returns the exit status: 0 after the signal; 1, after
-// one line on standard error, when the address or the port cannot be used.
+// SIGINT or SIGTERM, which end the program at once with status 0. Returns
+// 1, after one line on standard error, when the address or the port
+// cannot be used.
 int FunServir(const char* direccion, unsigned short puerto);
 
 #endif  // QUENVARO_SCREEN_SERVIDOR_H_
