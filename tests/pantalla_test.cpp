@@ -96,6 +96,17 @@ TEST_F(PantallaEnCarpeta, EstadoDeLaBitacoraDesdeSuFinalYDelRespaldo) {
             "{\"atendiendo\": 13, \"anteriores\": [12, 11, 10, 9], " +
                 siguientes +
                 "\"espera_estimada_s\": 2700, \"atendidos_hoy\": 13}");
+  // The last line ends, then one more call comes: what the requests before
+  // read of today is kept, the new call goes before it.
+  bitacora += Llamada(0, "09:10:00", 14).substr(70);
+  EscribirArchivo(carpeta_ / "bitacora.txt", bitacora);
+  EXPECT_NE(Estado().find("\"atendiendo\": 14, "), std::string::npos);
+  EscribirArchivo(carpeta_ / "bitacora.txt",
+                  bitacora + Llamada(0, "09:20:00", 15));
+  EXPECT_EQ(Estado(),
+            "{\"atendiendo\": 15, \"anteriores\": [14, 13, 12, 11], " +
+                siguientes +
+                "\"espera_estimada_s\": 5400, \"atendidos_hoy\": 15}");
 
   // The reading stops at the first record of an earlier day, here a
   // registration longer than any block: today's call before it is not

@@ -25,16 +25,23 @@ const int kAnteriores = 4;  // calls shown before the current one
 const int kDespachosMediana = 11;
 
 int fechaHoy;  // YYYYMMDD, the server's local date at the request
-// Today's newest dispatches, newest first: their turn and their second of
-// the day.
-long long turnoDespacho[kDespachosMediana];
-long long segundoDespacho[kDespachosMediana];
-int despachos;  // how many of them are kept
-// All of today's calls: only a count tells a new call from an old one, as
-// a turn number can be called twice in one day.
-long long atendidosHoy;
-// The reading has what it needs: it met a record stamped before today.
-bool basta;
+
+// What a stretch of the log says of today's calls.
+struct LlamadasHoy {
+  // Today's newest dispatches, newest first: their turn and their second
+  // of the day.
+  long long turno[kDespachosMediana];
+  long long segundo[kDespachosMediana];
+  int guardadas;  // how many of them are kept
+  // All of today's calls: only a count tells a new call from an old one,
+  // as a turn number can be called twice in one day.
+  long long cuenta;
+  // The reading has what it needs: it met a record stamped before today,
+  // or a line too long to be one.
+  bool basta;
+};
+
+LlamadasHoy leidas;  // of the reading under way
 
 // One log line, its line end taken off. A last line that the console is
 // still writing is no record until it is whole, so it needs no case of its
@@ -45,24 +52,26 @@ void FunVerLinea(const char* linea, std::size_t largo) {
   if (FunInterpretarRegistro(linea, largo, &registro) == kNoReconocido) return;
   const int fecha = registro.anio * 10000 + registro.mes * 100 + registro.dia;
   if (fecha < fechaHoy) {
-    basta = true;
+    leidas.basta = true;
     return;
   }
   // A record stamped after today (the clock was set back since) is passed
   // over, and so is any record but a call.
   if (fecha > fechaHoy || registro.tipo != kFreeTurno) return;
-  ++atendidosHoy;
-  if (despachos == kDespachosMediana) return;
-  turnoDespacho[despachos] = registro.primerNumero;
-  segundoDespacho[despachos] =
+  ++leidas.cuenta;
+  if (leidas.guardadas == kDespachosMediana) return;
+  leidas.turno[leidas.guardadas] = registro.primerNumero;
+  leidas.segundo[leidas.guardadas] =
       registro.hora * 3600LL + registro.minuto * 60 + registro.segundo;
-  ++despachos;
+  ++leidas.guardadas;
 }
 
 /* ------------------------------------------------- the log, backwards */
 
 // The log is read from its end in blocks, so a request costs the same
-// whatever the length of the earlier days before today's records.
+// whatever the length of the earlier days before today's records. Bytes
+// before `desde`, a line's start, are left to what an earlier request
+// remembers of them.
 char bloque[64 * 1024];
 char lineaAcortada[kCabezaRegistro + kColaRegistro];
 
@@ -73,15 +82,16 @@ const long long kLineaMaxima = 1024 * 1024;
 
 // The block is full with the last bytes of a line that began before byte
 // *posicion. Reads it by its two ends, as the whole line would read, and
-// leaves *posicion at the line end before it (or at 0).
-bool FunLeerLineaLarga(std::FILE* archivo, long long* posicion) {
+// leaves *posicion at the line end before it (or at `desde`).
+bool FunLeerLineaLarga(std::FILE* archivo, long long desde,
+                       long long* posicion) {
   std::memcpy(lineaAcortada + kCabezaRegistro,
               bloque + sizeof bloque - kColaRegistro, kColaRegistro);
   // The line end before a line of kLineaMaxima bytes is the farthest one
   // looked for.
   long long tope = *posicion + static_cast<long long>(sizeof bloque) -
                    kLineaMaxima - 1;
-  if (tope < 0) tope = 0;
+  if (tope < desde) tope = desde;
   long long inicio = *posicion;
   bool hallado = false;
   while (inicio > tope) {
@@ -98,35 +108,36 @@ bool FunLeerLineaLarga(std::FILE* archivo, long long* posicion) {
       break;
     }
   }
-  if (!hallado && inicio > 0) {
-    basta = true;
+  if (!hallado && inicio > desde) {
+    leidas.basta = true;
     return true;
   }
   if (!FunLeerEn(archivo, inicio, lineaAcortada, kCabezaRegistro)) return false;
   FunVerLinea(lineaAcortada, sizeof lineaAcortada);
-  *posicion = inicio > 0 ? inicio - 1 : 0;
+  *posicion = inicio > desde ? inicio - 1 : desde;
   return true;
 }
 
-// Hands the log's lines to FunVerLinea, last first, until one of an earlier
-// day, or the first. False on a read error.
-bool FunRecorrerDesdeElFinal(std::FILE* archivo, long long largo) {
+// Hands the lines of the log's bytes [desde, largo) to FunVerLinea, last
+// first, until one of an earlier day, or the first. False on a read error.
+bool FunRecorrerDesdeElFinal(std::FILE* archivo, long long desde,
+                             long long largo) {
   std::setvbuf(archivo, nullptr, _IONBF, 0);  // the blocks go straight in
   // Bytes before `posicion` are unread; bloque[0, lleno) holds the bytes
   // from it on that end a line whose start is unread yet.
   long long posicion = largo;
   std::size_t lleno = 0;
   bool primero = true;
-  while (!basta) {
+  while (!leidas.basta) {
     std::size_t pedir = sizeof bloque - lleno;
-    if (static_cast<long long>(pedir) > posicion)
-      pedir = static_cast<std::size_t>(posicion);
+    if (static_cast<long long>(pedir) > posicion - desde)
+      pedir = static_cast<std::size_t>(posicion - desde);
     if (pedir == 0) {
-      if (posicion == 0) {
-        FunVerLinea(bloque, lleno);  // the log's first line
+      if (posicion == desde) {
+        FunVerLinea(bloque, lleno);  // the first line of the stretch
         return true;
       }
-      if (!FunLeerLineaLarga(archivo, &posicion)) return false;
+      if (!FunLeerLineaLarga(archivo, desde, &posicion)) return false;
       lleno = 0;
       continue;
     }
@@ -140,7 +151,7 @@ bool FunRecorrerDesdeElFinal(std::FILE* archivo, long long largo) {
     }
     // The lines that now lie whole in the block, last first.
     std::size_t fin = lleno;
-    while (!basta) {
+    while (!leidas.basta) {
       std::size_t i = fin;
       while (i > 0 && bloque[i - 1] != '\n') --i;
       if (i == 0) break;
@@ -150,6 +161,57 @@ bool FunRecorrerDesdeElFinal(std::FILE* archivo, long long largo) {
     lleno = fin;
   }
   return true;
+}
+
+/* ------------------------------------------ what earlier requests read */
+
+// Every screen asks about once a second, and a busy day adds a record or
+// two between two requests: today's records that an earlier request read
+// are not read again. Only a reading up to a line end is remembered, for
+// its date, and only while the log still ends those bytes as it did.
+LlamadasHoy recordadas;     // of the log's bytes [0, hastaRecordado)
+int fechaRecordada = 0;     // 0: nothing remembered
+long long hastaRecordado;
+char finRecordado[64];      // the bytes just before hastaRecordado
+std::size_t largoFinRecordado;
+
+// Where the reading of a log of `largo` bytes may start: after what is
+// remembered of it, or at 0.
+long long FunDesdeDondeLeer(std::FILE* archivo, long long largo) {
+  if (fechaRecordada != fechaHoy || largo < hastaRecordado) return 0;
+  char fin[sizeof finRecordado];
+  const long long desde = hastaRecordado;
+  if (!FunLeerEn(archivo, desde - static_cast<long long>(largoFinRecordado),
+                 fin, largoFinRecordado) ||
+      std::memcmp(fin, finRecordado, largoFinRecordado) != 0)
+    return 0;  // cut back, or another file in its place
+  return desde;
+}
+
+// The reading of [desde, largo) is done: adds what is remembered of the
+// bytes before it, then remembers the whole when the log ends a line.
+void FunRecordarLectura(std::FILE* archivo, long long desde, long long largo) {
+  if (desde > 0 && !leidas.basta) {
+    for (int i = 0; i < recordadas.guardadas &&
+                    leidas.guardadas < kDespachosMediana; ++i) {
+      leidas.turno[leidas.guardadas] = recordadas.turno[i];
+      leidas.segundo[leidas.guardadas++] = recordadas.segundo[i];
+    }
+    leidas.cuenta += recordadas.cuenta;
+    leidas.basta = recordadas.basta;
+  }
+  fechaRecordada = 0;
+  largoFinRecordado = static_cast<std::size_t>(
+      largo < static_cast<long long>(sizeof finRecordado)
+          ? largo : static_cast<long long>(sizeof finRecordado));
+  if (largoFinRecordado == 0 ||
+      !FunLeerEn(archivo, largo - static_cast<long long>(largoFinRecordado),
+                 finRecordado, largoFinRecordado) ||
+      finRecordado[largoFinRecordado - 1] != '\n')
+    return;  // a last line still being written is read again next time
+  recordadas = leidas;
+  hastaRecordado = largo;
+  fechaRecordada = fechaHoy;
 }
 
 /* -------------------------------------------------------- the backup */
@@ -193,19 +255,19 @@ const char kRespaldoIlegible[] = "No se pudo leer cola_respaldo.txt.";
 // the queue a call ahead of the log), which the next request corrects.
 // Returns nullptr, or the error of a file that exists but cannot be read.
 const char* FunLeerCarpeta(bool* quieta) {
-  despachos = 0;
-  atendidosHoy = 0;
-  basta = false;
+  leidas = LlamadasHoy();
   enEspera = 0;
   std::FILE* bitacora = FunAbrirParaConsultar(rutaBitacora.c_str());
   if (bitacora == nullptr && !FunFalloPorAusencia()) return kBitacoraIlegible;
   long long largo = 0;
   if (bitacora != nullptr) {
     largo = FunMedirArchivo(bitacora);
-    if (largo < 0 || !FunRecorrerDesdeElFinal(bitacora, largo)) {
+    const long long desde = largo < 0 ? 0 : FunDesdeDondeLeer(bitacora, largo);
+    if (largo < 0 || !FunRecorrerDesdeElFinal(bitacora, desde, largo)) {
       std::fclose(bitacora);
       return kBitacoraIlegible;
     }
+    FunRecordarLectura(bitacora, desde, largo);
   }
   std::FILE* respaldo = FunAbrirParaConsultar(rutaRespaldo.c_str());
   const bool ausente = respaldo == nullptr && FunFalloPorAusencia();
@@ -225,11 +287,11 @@ bool FunResponderError(std::string* cuerpo, const char* motivo) {
 // a gap that runs backwards (the clock was set back) counts as 0.
 long long FunMedianaHuecos() {
   long long huecos[kDespachosMediana - 1];
-  for (int i = 0; i + 1 < despachos; ++i) {
-    const long long hueco = segundoDespacho[i] - segundoDespacho[i + 1];
+  for (int i = 0; i + 1 < leidas.guardadas; ++i) {
+    const long long hueco = leidas.segundo[i] - leidas.segundo[i + 1];
     huecos[i] = hueco > 0 ? hueco : 0;
   }
-  return FunPercentilCercano(huecos, despachos - 1, 50);
+  return FunPercentilCercano(huecos, leidas.guardadas - 1, 50);
 }
 
 }  // namespace
@@ -254,11 +316,11 @@ bool FunComponerEstado(std::string* cuerpo) {
 
   std::string& json = *cuerpo;
   json = "{\"atendiendo\": ";
-  json += despachos > 0 ? std::to_string(turnoDespacho[0]) : "null";
+  json += leidas.guardadas > 0 ? std::to_string(leidas.turno[0]) : "null";
   json += ", \"anteriores\": [";
-  for (int i = 1; i < despachos && i <= kAnteriores; ++i) {
+  for (int i = 1; i < leidas.guardadas && i <= kAnteriores; ++i) {
     if (i > 1) json += ", ";
-    json += std::to_string(turnoDespacho[i]);
+    json += std::to_string(leidas.turno[i]);
   }
   json += "], \"siguientes\": [";
   for (long long i = 0; i < enEspera && i < kSiguientes; ++i) {
@@ -269,10 +331,10 @@ bool FunComponerEstado(std::string* cuerpo) {
   json += ", \"espera_estimada_s\": ";
   if (enEspera == 0)
     json += "0";
-  else if (despachos < 2)
+  else if (leidas.guardadas < 2)
     json += "null";
   else
     json += std::to_string(enEspera * FunMedianaHuecos());
-  json += ", \"atendidos_hoy\": " + std::to_string(atendidosHoy) + "}";
+  json += ", \"atendidos_hoy\": " + std::to_string(leidas.cuenta) + "}";
   return true;
 }
