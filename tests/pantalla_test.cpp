@@ -180,8 +180,9 @@ TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
   for (const auto& caso : casos) {
     const Ejecucion otra = EjecutarPantalla(carpeta_.ruta(), caso.argumentos);
     EXPECT_EQ(otra.estado, caso.estado) << caso.motivo;
-    EXPECT_EQ(otra.error.find(caso.motivo), otra.error.find('\n') + 1 -
-                                                 caso.motivo.size())
+    const std::string motivo = ComoTexto(caso.motivo);  // ends the line
+    EXPECT_EQ(otra.error.find(motivo) + motivo.size(),
+              otra.error.find('\n') + 1)
         << otra.error;
     EXPECT_EQ(otra.error.find("Uso: quenvaro-pantalla [--puerto N]") !=
                   std::string::npos,
