@@ -69,8 +69,7 @@ const long long kLineaMaxima = 1024 * 1024;
 
 // The block is full with the last bytes of a line that began before byte
 // *posicion. Reads it by its two ends, as the whole line would read, and
-// leaves *posicion at the line end before it (or at 0); a line longer than
-// kLineaMaxima ends the reading instead.
+// leaves *posicion at the line end before it (or at 0).
 bool FunLeerLineaLarga(std::FILE* archivo, long long* posicion) {
   std::memcpy(lineaAcortada + kCabezaRegistro,
               bloque + sizeof bloque - kColaRegistro, kColaRegistro);
