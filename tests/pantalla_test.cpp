@@ -95,19 +95,23 @@ TEST_F(PantallaEnCarpeta, EstadoDeLaBitacoraDesdeSuFinalYDelRespaldo) {
                           siguientes + "\"espera_estimada_s\": 2700}");
 
   // The reading stops at the first record of an earlier day, here a
-  // registration longer than any block, and at a line longer than 1 MiB:
-  // today's call before either is not seen, and yesterday's last call is
-  // not today's.
+  // registration longer than any block: today's call before it is not
+  // seen, and yesterday's last call is not today's.
   registro.replace(17, 10, Llamada(-1, "", 0).substr(17, 10));
   registro.insert(registro.find("USUARIO: ") + 9, std::string(70000, '8'));
-  for (const std::string& tope :
-       {registro, std::string((1 << 20) + 1, '\0') + "\n"}) {
-    EscribirArchivo(
-        carpeta_ / "bitacora.txt",
-        Llamada(0, "07:00:00", 77) + tope + Llamada(0, "08:00:00", 1));
-    EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [], " +
-                            siguientes + "\"espera_estimada_s\": null}");
-  }
+  EscribirArchivo(
+      carpeta_ / "bitacora.txt",
+      Llamada(0, "07:00:00", 77) + registro + Llamada(0, "08:00:00", 1));
+  EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [], " + siguientes +
+                          "\"espera_estimada_s\": null}");
+  // ... and at a line longer than 1 MiB; one of 1 MiB is read through.
+  EscribirArchivo(carpeta_ / "bitacora.txt",
+                  Llamada(0, "07:00:00", 77) + std::string((1 << 20) + 1, '\0') +
+                      "\n" + Llamada(0, "07:30:00", 78) +
+                      std::string(1 << 20, '\0') + "\n" +
+                      Llamada(0, "08:00:00", 1));
+  EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [78], " +
+                          siguientes + "\"espera_estimada_s\": 16200}");
   fs::remove(carpeta_ / "cola_respaldo.txt");
   EscribirArchivo(carpeta_ / "bitacora.txt", Llamada(-1, "18:00:00", 40));
   EXPECT_EQ(Estado(), kVacio);
