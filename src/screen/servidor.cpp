@@ -349,10 +349,20 @@ std::string FunMotivoEnEspanol(const beast::error_code& error,
   if (error == errc::address_in_use) return "el puerto ya esta en uso";
   if (error == errc::address_not_available)
     return "la direccion no es de este equipo";
-  if (error == errc::permission_denied)
-    return puerto < 1024 ? "los puertos menores que 1024 necesitan permisos "
-                           "de administrador; use otro, como 8080"
-                         : "el sistema no permite usar este puerto";
+  if (error == errc::permission_denied) {
+#ifdef _WIN32
+    // Windows lets anyone use a low port; a refusal there means the port
+    // is reserved by the system or held exclusively by another program.
+    const bool reservadoAlAdministrador = false;
+    (void)puerto;
+#else
+    const bool reservadoAlAdministrador = puerto < 1024;
+#endif
+    return reservadoAlAdministrador
+               ? "los puertos menores que 1024 necesitan permisos de "
+                 "administrador; use otro, como 8080"
+               : "el sistema no permite usar este puerto";
+  }
   if (error == errc::address_family_not_supported)
     return "este equipo no tiene activadas las direcciones de ese tipo";
   if (error == errc::invalid_argument)
