@@ -142,7 +142,7 @@ HANDLE Iniciar(const fs::path& programa, const std::vector<std::string>& argumen
   PROCESS_INFORMATION proceso{};
   std::wstring linea = Entrecomillado(programa.wstring());
   for (const std::string& argumento : argumentos)
-    linea += L" " + Entrecomillado(fs::path(argumento).wstring());
+    linea += L" " + Entrecomillado(fs::u8path(argumento).wstring());  // UTF-8
   BOOL creado = CreateProcessW(nullptr, &linea[0], nullptr, nullptr, TRUE, 0,
                                nullptr, carpeta.c_str(), &inicio, &proceso);
   CloseHandle(in);
@@ -234,7 +234,7 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
     throw std::runtime_error("cannot make the server's pipe");
   SetHandleInformation(lectura, HANDLE_FLAG_INHERIT, 0);
   proceso_ = Iniciar(RutaPrograma(L"quenvaro-pantalla.exe"),
-                     {"--puerto", std::to_string(puerto), carpeta.string()},
+                     {"--puerto", std::to_string(puerto), carpeta.u8string()},
                      carpeta, AbrirHeredable("NUL", false), escritura,
                      GetStdHandle(STD_ERROR_HANDLE));
   std::string linea;
@@ -242,11 +242,26 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
   DWORD leidos;
   while (ReadFile(lectura, &c, 1, &leidos, nullptr) && leidos == 1 && c != '\n')
     linea += c;
-  CloseHandle(lectura);
+  salida_ = lectura;
+  inicio_ = linea + "\n";
   puerto_ = std::stoi(linea.substr(linea.rfind(':') + 1));  // ...:N/ (...)
 }
 
+std::string Pantalla::Inicio() {
+  PedirHttp(puerto_, "GET /estado");  // answered after all it prints at start
+  char bloque[4096];
+  DWORD disponibles = 0, leidos = 0;
+  while (salida_ != nullptr &&
+         PeekNamedPipe(salida_, nullptr, 0, nullptr, &disponibles, nullptr) &&
+         disponibles > 0 &&
+         ReadFile(salida_, bloque, sizeof bloque, &leidos, nullptr))
+    inicio_.append(bloque, leidos);
+  return inicio_;
+}
+
 int Pantalla::Detener() {
+  if (salida_ != nullptr) CloseHandle(salida_);
+  salida_ = nullptr;
   if (proceso_ == nullptr) return estado_;
   TerminateProcess(proceso_, 0);
   estado_ = EsperarFin(proceso_);
@@ -436,11 +451,24 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
   std::string linea;
   char c;
   while (read(tubo[0], &c, 1) == 1 && c != '\n') linea += c;
-  close(tubo[0]);
+  salida_ = tubo[0];
+  inicio_ = linea + "\n";
   puerto_ = std::stoi(linea.substr(linea.rfind(':') + 1));  // ...:N/ (...)
 }
 
+std::string Pantalla::Inicio() {
+  PedirHttp(puerto_, "GET /estado");  // answered after all it prints at start
+  char bloque[4096];
+  ssize_t leidos;
+  if (salida_ >= 0) fcntl(salida_, F_SETFL, O_NONBLOCK);
+  while (salida_ >= 0 && (leidos = read(salida_, bloque, sizeof bloque)) > 0)
+    inicio_.append(bloque, static_cast<std::size_t>(leidos));
+  return inicio_;
+}
+
 int Pantalla::Detener() {
+  if (salida_ >= 0) close(salida_);
+  salida_ = -1;
   if (pid_ < 0) return estado_;
   kill(pid_, SIGINT);
   int estado = 0;

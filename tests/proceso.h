@@ -78,16 +78,21 @@ class Pantalla {
   explicit Pantalla(const fs::path& carpeta, int puerto = 0);
   ~Pantalla() { Detener(); }
   int puerto() const { return puerto_; }
+  // Everything it printed before it answered its first request.
+  std::string Inicio();
   // Ends it (POSIX: SIGINT, as Ctrl+C; Windows: at once); its exit status.
   int Detener();
 
  private:
   int puerto_ = 0;
   int estado_ = -1;
+  std::string inicio_;  // what it printed, as far as read
 #ifdef _WIN32
   void* proceso_ = nullptr;
+  void* salida_ = nullptr;  // its standard output, while open
 #else
   int pid_ = -1;
+  int salida_ = -1;
 #endif
 };
 

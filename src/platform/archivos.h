@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 /* ---------------------------------------------------------------- opening */
 
@@ -99,5 +100,15 @@ ResultadoCerrojo FunTomarCerrojo(const char* nombre);
 // Lowers this process's share of the processor below the programs' usual
 // one, so that a busy reader never slows the console on the same PC.
 void FunCederProcesador();
+
+/* ---------------------------------------------------------------- folders */
+
+// Whether `ruta` names a folder (through a link too).
+bool FunEsCarpeta(const char* ruta);
+
+// `ruta` as an absolute path, for people to read: the current folder
+// before a relative one, links left as they are; `ruta` itself when the
+// system cannot say.
+std::string FunRutaAbsoluta(const char* ruta);
 
 #endif  // QUENVARO_PLATFORM_ARCHIVOS_H_

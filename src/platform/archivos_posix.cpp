@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 #include "platform/archivos.h"
 
@@ -167,4 +168,21 @@ void FunCederProcesador() {
   // A nice value of 10: still served promptly on an idle PC. Failing to
   // lower it changes nothing else, so the result is not needed.
   (void)setpriority(PRIO_PROCESS, 0, 10);
+}
+
+bool FunEsCarpeta(const char* ruta) {
+  struct stat datos;
+  return stat(ruta, &datos) == 0 && S_ISDIR(datos.st_mode);
+}
+
+std::string FunRutaAbsoluta(const char* ruta) {
+  if (ruta[0] == '/') return ruta;
+  char actual[PATH_MAX];
+  if (getcwd(actual, sizeof actual) == nullptr) return ruta;
+  std::string absoluta = actual;
+  // "." and a leading "./" add nothing a person needs to read.
+  while (ruta[0] == '.' && ruta[1] == '/') ruta += 2;
+  if (std::string(ruta) == "." || ruta[0] == '\0') return absoluta;
+  if (absoluta != "/") absoluta += '/';
+  return absoluta + ruta;
 }

@@ -1,13 +1,16 @@
 // Windows files: opened through CreateFile so that the cause of a failure is
 // known exactly, FlushFileBuffers for durability, a write-through
-// MoveFileEx for the replace, and LockFileEx for the folder lock.
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+// MoveFileEx for the replace, and LockFileEx for the folder lock. Every
+// name goes to the system as UTF-16, through the wide calls: the ANSI ones
+// would take the program's UTF-8 for the code page's letters, and a
+// folder such as "Atencion" with its accent would not be found.
+#include "platform/utf16_windows.h"
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <cerrno>
+#include <vector>
 
 #include "platform/archivos.h"
 
@@ -27,7 +30,7 @@ bool ultimoFalloSostenido = false;
 // has passed since, which counts too: a reader of the backup keeps it open
 // for a moment only, and the replace that it made fail is worth repeating.
 bool FunRetenidoPorOtro(const char* nombre, DWORD acceso) {
-  HANDLE prueba = CreateFileA(nombre, acceso != 0 ? acceso : GENERIC_READ, 0,
+  HANDLE prueba = CreateFileW(FunAUtf16(nombre).c_str(), acceso != 0 ? acceso : GENERIC_READ, 0,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
   if (prueba != INVALID_HANDLE_VALUE) {
@@ -65,7 +68,7 @@ bool FunFallar(const char* nombre, DWORD acceso = 0) {
 std::FILE* FunAbrir(const char* nombre, DWORD acceso, DWORD creacion,
                     int banderas, const char* modo,
                     DWORD compartir = FILE_SHARE_READ | FILE_SHARE_WRITE) {
-  HANDLE manejador = CreateFileA(nombre, acceso, compartir, nullptr, creacion,
+  HANDLE manejador = CreateFileW(FunAUtf16(nombre).c_str(), acceso, compartir, nullptr, creacion,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (manejador == INVALID_HANDLE_VALUE) {
     FunFallar(nombre);
@@ -103,10 +106,11 @@ HANDLE manejadorCerrojo = INVALID_HANDLE_VALUE;
 // or a read-only one) still takes part.
 bool FunAbrirCerrojo() {
   const DWORD compartir = FILE_SHARE_READ | FILE_SHARE_WRITE;
-  manejadorCerrojo = CreateFileA(nombreCerrojo, GENERIC_READ | GENERIC_WRITE, compartir,
+  const std::wstring nombre = FunAUtf16(nombreCerrojo);
+  manejadorCerrojo = CreateFileW(nombre.c_str(), GENERIC_READ | GENERIC_WRITE, compartir,
                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (manejadorCerrojo == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
-    manejadorCerrojo = CreateFileA(nombreCerrojo, GENERIC_READ, compartir, nullptr,
+    manejadorCerrojo = CreateFileW(nombre.c_str(), GENERIC_READ, compartir, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   return manejadorCerrojo != INVALID_HANDLE_VALUE || FunFallar(nombreCerrojo);
 }
@@ -175,7 +179,7 @@ bool FunForzarCarpeta() { return true; }
 bool FunReemplazarForzado(const char* origen, const char* destino) {
   // rename() refuses an existing target here; write-through returns only
   // once the move is on disk.
-  if (MoveFileExA(origen, destino,
+  if (MoveFileExW(FunAUtf16(origen).c_str(), FunAUtf16(destino).c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
     return true;
   // A move onto a name that another program has open is refused, even when
@@ -233,4 +237,24 @@ ResultadoCerrojo FunTomarCerrojo(const char* nombre) {
 void FunCederProcesador() {
   // Failing to lower it changes nothing else, so the result is not needed.
   SetPriorityClass(GetCurrentProcess(), BELOW_NORMAL_PRIORITY_CLASS);
+}
+
+bool FunEsCarpeta(const char* ruta) {
+  const DWORD atributos = GetFileAttributesW(FunAUtf16(ruta).c_str());
+  return atributos != INVALID_FILE_ATTRIBUTES &&
+         (atributos & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string FunRutaAbsoluta(const char* ruta) {
+  const std::wstring ancho = FunAUtf16(ruta);
+  std::vector<wchar_t> absoluta(MAX_PATH);
+  // The size asked for when it does not fit; asked twice at most.
+  for (int vez = 0; vez < 2; ++vez) {
+    const DWORD largo = GetFullPathNameW(
+        ancho.c_str(), static_cast<DWORD>(absoluta.size()), absoluta.data(), nullptr);
+    if (largo == 0) break;
+    if (largo < absoluta.size()) return FunAUtf8(absoluta.data());
+    absoluta.resize(largo);
+  }
+  return ruta;
 }

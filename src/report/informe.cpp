@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "eventlog/bitacora.h"
 #include "platform/archivos.h"
+#include "platform/texto.h"
 #include "report/modelo.h"
 #include "report/vista_csv.h"
 #include "report/vista_html.h"
@@ -60,8 +62,17 @@ int FunTerminarSalida() {
   return 1;
 }
 
+// One line on standard error: the program, `antes`, the path as typed
+// (on a console too) and `despues`.
+void FunAvisarRuta(const char* antes, const char* ruta, const char* despues) {
+  std::fprintf(stderr, "%s: %s", kPrograma, antes);
+  FunEscribirTexto(stderr, ruta);
+  std::fprintf(stderr, "%s\n", despues);
+}
+
 int FunErrorDeUso(const char* motivo, const char* argumento) {
-  std::fprintf(stderr, "%s: %s: %s\n\n%s", kPrograma, motivo, argumento, kUso);
+  FunAvisarRuta((std::string(motivo) + ": ").c_str(), argumento, "");
+  std::fprintf(stderr, "\n%s", kUso);
   return 2;
 }
 
@@ -116,18 +127,18 @@ int FunEjecutarInforme(int argc, char** argv) {
 
   std::FILE* archivo = FunAbrirBitacora(informe.ruta);
   if (archivo == nullptr) {
-    std::fprintf(stderr, "%s: no se puede abrir %s: %s\n", kPrograma,
-                 informe.ruta, std::strerror(errno));
+    const std::string causa = std::string(": ") + std::strerror(errno);
+    FunAvisarRuta("no se puede abrir ", informe.ruta, causa.c_str());
     return 1;
   }
   const bool leida = FunContarBitacora(archivo, &informe);
   const int error = errno;
   std::fclose(archivo);
   if (!leida) {
-    std::fprintf(stderr, "%s: no se puede leer %s: %s\n", kPrograma,
-                 informe.ruta,
-                 error != 0 ? std::strerror(error)
-                            : "el archivo cambio durante la lectura");
+    const std::string causa =
+        std::string(": ") + (error != 0 ? std::strerror(error)
+                                        : "el archivo cambio durante la lectura");
+    FunAvisarRuta("no se puede leer ", informe.ruta, causa.c_str());
     return 1;
   }
 

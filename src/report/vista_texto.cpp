@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/texto.h"
+
 namespace {
 
 void FunImprimirFecha(int fecha) {
@@ -106,7 +108,10 @@ bool FunFormatearDiasPedidos(const Informe& informe, char* texto) {
 }
 
 void FunImprimirTexto(const Informe& informe) {
-  std::printf("INFORME DE ATENCION QUENVARO - %s\n", informe.ruta);
+  // The log's path as typed, on a Windows console too.
+  std::fputs("INFORME DE ATENCION QUENVARO - ", stdout);
+  FunEscribirTexto(stdout, informe.ruta);
+  std::fputs("\n", stdout);
   char pedidos[kTamCifra];
   if (FunFormatearDiasPedidos(informe, pedidos))
     std::printf("Dias pedidos:%s\n", pedidos);

@@ -15,6 +15,7 @@
 
 namespace {
 
+std::string carpetaElegida = ".";
 std::string rutaBitacora = "bitacora.txt";
 std::string rutaRespaldo = "cola_respaldo.txt";
 
@@ -297,9 +298,12 @@ long long FunMedianaHuecos() {
 }  // namespace
 
 void FunElegirCarpeta(const std::string& carpeta) {
-  const std::filesystem::path base(carpeta);
-  rutaBitacora = (base / "bitacora.txt").string();
-  rutaRespaldo = (base / "cola_respaldo.txt").string();
+  carpetaElegida = carpeta;
+  // UTF-8 in and out: with MinGW a plain path(std::string) does not read
+  // its bytes as UTF-8.
+  const std::filesystem::path base = std::filesystem::u8path(carpeta);
+  rutaBitacora = (base / "bitacora.txt").u8string();
+  rutaRespaldo = (base / "cola_respaldo.txt").u8string();
 }
 
 bool FunComponerEstado(std::string* cuerpo) {
@@ -336,5 +340,20 @@ bool FunComponerEstado(std::string* cuerpo) {
   else
     json += std::to_string(enEspera * FunMedianaHuecos());
   json += ", \"atendidos_hoy\": " + std::to_string(leidas.cuenta) + "}";
+  return true;
+}
+
+std::string FunNombrarCarpeta() {
+  return FunRutaAbsoluta(carpetaElegida.c_str());
+}
+
+bool FunCarpetaSinArchivos() {
+  // Anything in a file's place, even one that cannot be read, is not the
+  // empty folder this warns of: a request says what is wrong with it.
+  for (const std::string* ruta : {&rutaBitacora, &rutaRespaldo}) {
+    std::FILE* archivo = FunAbrirParaConsultar(ruta->c_str());
+    if (archivo != nullptr) std::fclose(archivo);
+    if (archivo != nullptr || !FunFalloPorAusencia()) return false;
+  }
   return true;
 }

@@ -10,6 +10,14 @@
 // Until it is called, the current folder.
 void FunElegirCarpeta(const std::string& carpeta);
 
+// The console's folder as an absolute path, for the person starting the
+// screen to check.
+std::string FunNombrarCarpeta();
+
+// Whether the folder holds neither bitacora.txt nor cola_respaldo.txt, so
+// the screen stays empty until the console writes there.
+bool FunCarpetaSinArchivos();
+
 // Reads the log from its end, then the backup once, and puts the JSON
 // document into *cuerpo. False, with {"error": "..."} in *cuerpo instead,
 // when a file exists but cannot be read (or the clock cannot).

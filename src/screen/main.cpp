@@ -3,9 +3,9 @@
 // and the estimated wait, from the console's two files, which it only reads.
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
+#include "platform/archivos.h"
+#include "platform/texto.h"
 #include "screen/estado.h"
 #include "screen/servidor.h"
 
@@ -35,7 +35,10 @@ const char kUso[] =
     "se pueden usar, 2 linea de ordenes incorrecta.\n";
 
 int FunErrorDeUso(const char* motivo, const char* argumento) {
-  std::fprintf(stderr, "%s: %s: %s\n\n%s", kPrograma, motivo, argumento, kUso);
+  // The argument as typed, on a console too: it may be a folder's name.
+  std::fprintf(stderr, "%s: %s: ", kPrograma, motivo);
+  FunEscribirTexto(stderr, argumento);
+  std::fprintf(stderr, "\n\n%s", kUso);
   return 2;
 }
 
@@ -55,6 +58,7 @@ bool FunLeerPuerto(const char* texto, unsigned short* puerto) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  argv = FunLeerArgumentos(&argc, argv);
   unsigned short puerto = 8080;
   const char* direccion = "127.0.0.1";
   const char* carpeta = nullptr;
@@ -86,8 +90,7 @@ int main(int argc, char** argv) {
   }
   if (carpeta != nullptr) {
     // A mistyped folder would otherwise show an empty queue for ever.
-    std::error_code error;
-    if (!std::filesystem::is_directory(carpeta, error))
+    if (!FunEsCarpeta(carpeta))
       return FunErrorDeUso("no es una carpeta", carpeta);
     FunElegirCarpeta(carpeta);
   }

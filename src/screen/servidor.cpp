@@ -5,6 +5,7 @@
 #include "screen/servidor.h"
 
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ip/v6_only.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -17,12 +18,15 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <winsock2.h>
 #endif
 
 #include "platform/archivos.h"
+#include "platform/red.h"
+#include "platform/texto.h"
 #include "screen/estado.h"
 #include "screen/pagina.h"
 
@@ -294,23 +298,56 @@ void FunAceptar() {
 
 /* ----------------------------------------------------------- start */
 
-// The URL a browser opens for `punto`. An address that stands for every
-// interface names this computer's own, and the line says what to type on
-// another.
-std::string FunDireccionParaAbrir(const tcp::endpoint& punto,
-                                  std::string* otrosEquipos) {
+// The URL a browser opens for `ip` and `puerto`.
+std::string FunUrl(const asio::ip::address& ip, unsigned short puerto) {
+  const std::string texto = ip.to_string();
+  return "http://" + (ip.is_v6() ? "[" + texto + "]" : texto) + ":" +
+         std::to_string(puerto) + "/";
+}
+
+// The start lines, written in one piece: the address to open on this PC;
+// for an address that stands for every interface, the ones to type on
+// another device (the person setting up the TV has no other way to learn
+// them); and the folder whose files are shown, with a warning when it holds
+// neither of them, since a screen started in the wrong folder (a shortcut
+// starts programs in C:\Windows\System32) is otherwise just empty.
+void FunAnunciarInicio(const tcp::acceptor& escucha) {
+  const tcp::endpoint punto = escucha.local_endpoint();
+  const unsigned short puerto = punto.port();
+  const bool todas = punto.address().is_unspecified();
   asio::ip::address ip = punto.address();
-  const std::string puerto = std::to_string(punto.port());
-  if (ip.is_unspecified()) {
-    *otrosEquipos =
-        ", o desde otro equipo http://<direccion de este equipo>:" + puerto +
-        "/";
+  if (todas)
     ip = ip.is_v6() ? asio::ip::address(asio::ip::address_v6::loopback())
                     : asio::ip::address(asio::ip::address_v4::loopback());
+  std::printf("%s: pantalla de la sala de espera en %s (Ctrl+C termina)\n",
+              kPrograma, FunUrl(ip, puerto).c_str());
+  if (todas) {
+    // "::" takes IPv4 clients too, unless the system keeps it to IPv6 (as
+    // Windows does).
+    asio::ip::v6_only soloV6(false);
+    beast::error_code ignorado;
+    if (ip.is_v6()) escucha.get_option(soloV6, ignorado);
+    const std::vector<std::string> direcciones =
+        soloV6.value() ? std::vector<std::string>() : FunListarDireccionesDeRed();
+    for (const std::string& direccion : direcciones)
+      std::printf("%s: desde otro equipo de la red local: %s\n", kPrograma,
+                  FunUrl(asio::ip::make_address_v4(direccion), puerto).c_str());
+    if (soloV6.value())
+      std::printf("%s: desde otro equipo, solo por IPv6; para IPv4, empiece "
+                  "con --escuchar 0.0.0.0\n", kPrograma);
+    else if (direcciones.empty())
+      std::printf("%s: este equipo no tiene ahora ninguna direccion en la red "
+                  "local; cuando la tenga, vuelva a empezar la pantalla para "
+                  "verla aqui\n", kPrograma);
   }
-  const std::string texto = ip.to_string();
-  return "http://" + (ip.is_v6() ? "[" + texto + "]" : texto) + ":" + puerto +
-         "/";
+  std::printf("%s: lee los archivos de la consola en la carpeta ", kPrograma);
+  FunEscribirTexto(stdout, FunNombrarCarpeta().c_str());
+  std::fputs("\n", stdout);
+  if (FunCarpetaSinArchivos())
+    std::printf("%s: esa carpeta no tiene bitacora.txt ni cola_respaldo.txt; "
+                "la pantalla quedara vacia hasta que la consola escriba en "
+                "ella\n", kPrograma);
+  std::fflush(stdout);
 }
 
 // Opens, binds and listens; false with the cause in *error.
@@ -399,12 +436,7 @@ int FunServir(const char* direccion, unsigned short puerto) {
                  FunMotivoEnEspanol(error, puerto).c_str());
     return 1;
   }
-  std::string otrosEquipos;
-  const std::string abrir =
-      FunDireccionParaAbrir(aceptadorLocal.local_endpoint(), &otrosEquipos);
-  std::printf("%s: pantalla de la sala de espera en %s%s (Ctrl+C termina)\n",
-              kPrograma, abrir.c_str(), otrosEquipos.c_str());
-  std::fflush(stdout);
+  FunAnunciarInicio(aceptadorLocal);
   // Screens polling without pause must not slow the console's commands.
   FunCederProcesador();
 

@@ -8,7 +8,8 @@
 bool FunDireccionValida(const char* direccion);
 
 // Listens on `direccion` (FunDireccionValida) and `puerto` (0: any free
-// one), prints one line naming the address to open, and serves until
+// one), prints the lines naming the addresses to open and the folder it
+// reads (FunElegirCarpeta), and serves until
 // SIGINT or SIGTERM, which end the program at once with status 0. Returns
 // 1, after one line on standard error, when the address or the port
 // cannot be used.
