@@ -3,7 +3,7 @@
 // MoveFileEx for the replace, and LockFileEx for the folder lock. Every
 // name goes to the system as UTF-16, through the wide calls: the ANSI ones
 // would take the program's UTF-8 for the code page's letters, and a
-// folder such as "Atencion" with its accent would not be found.
+// folder named with an accent would not be found.
 #include "platform/utf16_windows.h"
 
 #include <fcntl.h>
@@ -30,9 +30,9 @@ bool ultimoFalloSostenido = false;
 // has passed since, which counts too: a reader of the backup keeps it open
 // for a moment only, and the replace that it made fail is worth repeating.
 bool FunRetenidoPorOtro(const char* nombre, DWORD acceso) {
-  HANDLE prueba = CreateFileW(FunAUtf16(nombre).c_str(), acceso != 0 ? acceso : GENERIC_READ, 0,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+  HANDLE prueba = CreateFileW(FunAUtf16(nombre).c_str(),
+                              acceso != 0 ? acceso : GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (prueba != INVALID_HANDLE_VALUE) {
     CloseHandle(prueba);
     return acceso != 0;
@@ -68,8 +68,9 @@ bool FunFallar(const char* nombre, DWORD acceso = 0) {
 std::FILE* FunAbrir(const char* nombre, DWORD acceso, DWORD creacion,
                     int banderas, const char* modo,
                     DWORD compartir = FILE_SHARE_READ | FILE_SHARE_WRITE) {
-  HANDLE manejador = CreateFileW(FunAUtf16(nombre).c_str(), acceso, compartir, nullptr, creacion,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE manejador =
+      CreateFileW(FunAUtf16(nombre).c_str(), acceso, compartir, nullptr,
+                  creacion, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (manejador == INVALID_HANDLE_VALUE) {
     FunFallar(nombre);
     return nullptr;

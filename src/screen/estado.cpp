@@ -352,8 +352,11 @@ bool FunCarpetaSinArchivos() {
   // empty folder this warns of: a request says what is wrong with it.
   for (const std::string* ruta : {&rutaBitacora, &rutaRespaldo}) {
     std::FILE* archivo = FunAbrirParaConsultar(ruta->c_str());
-    if (archivo != nullptr) std::fclose(archivo);
-    if (archivo != nullptr || !FunFalloPorAusencia()) return false;
+    if (archivo != nullptr) {
+      std::fclose(archivo);
+      return false;
+    }
+    if (!FunFalloPorAusencia()) return false;
   }
   return true;
 }
