@@ -186,3 +186,6 @@ std::string FunRutaAbsoluta(const char* ruta) {
   if (absoluta != "/") absoluta += '/';
   return absoluta + ruta;
 }
+
+// POSIX streams write their bytes as given already.
+bool FunPasarABinario(std::FILE*) { return true; }

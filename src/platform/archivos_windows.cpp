@@ -259,3 +259,8 @@ std::string FunRutaAbsoluta(const char* ruta) {
   }
   return ruta;
 }
+
+bool FunPasarABinario(std::FILE* archivo) {
+  return std::fflush(archivo) == 0 &&
+         _setmode(_fileno(archivo), _O_BINARY) != -1;
+}

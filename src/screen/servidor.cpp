@@ -27,6 +27,7 @@
 #include "platform/archivos.h"
 #include "platform/red.h"
 #include "platform/texto.h"
+#include "platform/ventana.h"
 #include "screen/estado.h"
 #include "screen/pagina.h"
 
@@ -71,6 +72,7 @@ tcp::acceptor* aceptador = nullptr;
 asio::steady_timer* pausaAceptar = nullptr;
 std::list<Conexion*> conexiones;  // the open ones, oldest first
 bool aceptando = false;           // an accept is pending
+bool abrirNavegador = false;      // --abrir
 
 void FunAceptar();
 
@@ -310,8 +312,9 @@ std::string FunUrl(const asio::ip::address& ip, unsigned short puerto) {
 // another device (the person setting up the TV has no other way to learn
 // them); and the folder whose files are shown, with a warning when it holds
 // neither of them, since a screen started in the wrong folder (a shortcut
-// starts programs in C:\Windows\System32) is otherwise just empty.
-void FunAnunciarInicio(const tcp::acceptor& escucha) {
+// starts programs in C:\Windows\System32) is otherwise just empty. Returns
+// the address to open on this PC.
+std::string FunAnunciarInicio(const tcp::acceptor& escucha) {
   const tcp::endpoint punto = escucha.local_endpoint();
   const unsigned short puerto = punto.port();
   const bool todas = punto.address().is_unspecified();
@@ -319,8 +322,9 @@ void FunAnunciarInicio(const tcp::acceptor& escucha) {
   if (todas)
     ip = ip.is_v6() ? asio::ip::address(asio::ip::address_v6::loopback())
                     : asio::ip::address(asio::ip::address_v4::loopback());
+  const std::string local = FunUrl(ip, puerto);
   std::printf("%s: pantalla de la sala de espera en %s (Ctrl+C termina)\n",
-              kPrograma, FunUrl(ip, puerto).c_str());
+              kPrograma, local.c_str());
   if (todas) {
     // "::" takes IPv4 clients too, unless the system keeps it to IPv6 (as
     // Windows does).
@@ -348,6 +352,7 @@ void FunAnunciarInicio(const tcp::acceptor& escucha) {
                 "la pantalla quedara vacia hasta que la consola escriba en "
                 "ella\n", kPrograma);
   std::fflush(stdout);
+  return local;
 }
 
 // Opens, binds and listens; false with the cause in *error.
@@ -423,6 +428,8 @@ bool FunDireccionValida(const char* direccion) {
   return !error;
 }
 
+void FunAbrirNavegadorAlEscuchar() { abrirNavegador = true; }
+
 int FunServir(const char* direccion, unsigned short puerto) {
   std::signal(SIGINT, FunTerminarYa);
   std::signal(SIGTERM, FunTerminarYa);
@@ -436,9 +443,15 @@ int FunServir(const char* direccion, unsigned short puerto) {
                  FunMotivoEnEspanol(error, puerto).c_str());
     return 1;
   }
-  FunAnunciarInicio(aceptadorLocal);
+  const std::string abrir = FunAnunciarInicio(aceptadorLocal);
   // Screens polling without pause must not slow the console's commands.
   FunCederProcesador();
+  // The server keeps running either way: the page can be opened by hand.
+  if (abrirNavegador && !FunAbrirConPredeterminado(abrir.c_str())) {
+    std::printf("%s: no se pudo iniciar el navegador; abra %s a mano\n",
+                kPrograma, abrir.c_str());
+    std::fflush(stdout);
+  }
 
   asio::steady_timer pausa(contexto);
   aceptador = &aceptadorLocal;
