@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/read.hpp>
 #include <boost/asio/write.hpp>
+#include <chrono>
 #include <ctime>
+#include <deque>
 #include <iterator>
 #include <map>
 #include <string>
@@ -228,6 +231,31 @@ TEST_F(PantallaEnCarpeta, UnClienteNuevoTomaElLugarDelMasAntiguo) {
   atascados.back().non_blocking(true);
   atascados.back().read_some(boost::asio::buffer(&byte, 1), error);
   EXPECT_EQ(error, boost::asio::error::would_block);
+}
+
+// A flood of connections that send nothing, from another address, only
+// displaces its own: a client that waits 50 ms before its request, as a
+// slow TV may, is answered every time.
+TEST_F(PantallaEnCarpeta, UnaAvalanchaDeOtraDireccionNoDesplazaAUnCliente) {
+  namespace asio = boost::asio;
+  asio::io_context contexto;
+  const asio::ip::tcp::endpoint servidor(asio::ip::make_address("127.0.0.1"), pantalla_.puerto());
+  std::deque<asio::ip::tcp::socket> avalancha;  // its newest 200 stay open
+  for (int vez = 0; vez < 10; ++vez) {
+    asio::ip::tcp::socket cliente(contexto);
+    cliente.connect(servidor);
+    for (int i = 0; i < 300; ++i) {
+      if (avalancha.size() == 200) avalancha.pop_front();
+      avalancha.emplace_back(contexto, asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.2"), 0))
+          .connect(servidor);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    asio::write(cliente, asio::buffer(std::string("GET /estado HTTP/1.1\r\nConnection: close\r\n\r\n")));
+    std::string respuesta;
+    boost::system::error_code fin;  // the server's close
+    asio::read(cliente, asio::dynamic_buffer(respuesta), fin);
+    EXPECT_EQ(respuesta.substr(0, 12), "HTTP/1.1 200") << vez;
+  }
 }
 
 // A busy day of the console while two clients poll the screen of its
