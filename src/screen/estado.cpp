@@ -335,6 +335,9 @@ bool FunComponerEstado(std::string* cuerpo) {
     json += "null";
   else
     json += std::to_string(enEspera * FunMedianaHuecos());
-  json += ", \"atendidos_hoy\": " + std::to_string(leidas.cuenta) + "}";
+  json += ", \"atendidos_hoy\": " + std::to_string(leidas.cuenta);
+  // The day the count is of, so that a client can tell a new day's first
+  // calls from a count that only went down.
+  json += ", \"fecha\": \"" + std::string(marca, 10) + "\"}";
   return true;
 }
