@@ -122,14 +122,18 @@ TEST_F(PantallaEnCarpeta, EstadoDeLaBitacoraDesdeSuFinalYDelRespaldo) {
       Llamada(0, "07:00:00", 77) + registro + Llamada(0, "08:00:00", 1));
   EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [], " + siguientes +
                           "\"espera_estimada_s\": null, \"atendidos_hoy\": 1}");
-  // ... and at a line longer than 1 MiB; one of 1 MiB is read through.
-  EscribirArchivo(carpeta_ / "bitacora.txt",
-                  Llamada(0, "07:00:00", 77) + std::string((1 << 20) + 1, '\0') +
-                      "\n" + Llamada(0, "07:30:00", 78) +
-                      std::string(1 << 20, '\0') + "\n" +
-                      Llamada(0, "08:00:00", 1));
-  EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [78], " +
-                          siguientes + "\"espera_estimada_s\": 16200, \"atendidos_hoy\": 2}");
+  // ... and at a line longer than 1 MiB; one of 1 MiB is read through. The
+  // same when the long line starts just after what a request read.
+  const std::string largas = Llamada(0, "07:00:00", 77) + std::string((1 << 20) + 1, '\0') +
+                             "\n" + Llamada(0, "07:30:00", 78) +
+                             std::string(1 << 20, '\0') + "\n" + Llamada(0, "08:00:00", 1);
+  for (const std::string& leido : {std::string(), Llamada(0, "07:00:00", 77)}) {
+    EscribirArchivo(carpeta_ / "bitacora.txt", leido);
+    Estado();
+    EscribirArchivo(carpeta_ / "bitacora.txt", largas);
+    EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [78], " + siguientes +
+                            "\"espera_estimada_s\": 16200, \"atendidos_hoy\": 2}");
+  }
   fs::remove(carpeta_ / "cola_respaldo.txt");
   EscribirArchivo(carpeta_ / "bitacora.txt", Llamada(-1, "18:00:00", 40));
   EXPECT_EQ(Estado(), kVacio);
@@ -258,6 +262,24 @@ TEST_F(PantallaEnCarpeta, UnaAvalanchaDeOtraDireccionNoDesplazaAUnCliente) {
     EXPECT_EQ(respuesta.substr(0, 12), "HTTP/1.1 200") << vez;
   }
 }
+
+#ifndef _WIN32
+// An edit in place that leaves the log's end as it was (a turn number
+// corrected) shows within a minute of the server's clock.
+TEST(PantallaConReloj, UnaCorreccionEnSuSitioSeVeAntesDeUnMinuto) {
+  CarpetaTemporal carpeta;
+  EscribirArchivo(carpeta / "reloj", "+0");
+  if (!UsarRelojFalso(carpeta / "reloj")) GTEST_SKIP() << "apt-get install faketime";
+  Pantalla pantalla(carpeta.ruta());
+  UsarRelojFalso({});
+  const std::string ultima = Llamada(0, "08:00:00", 2);
+  EscribirArchivo(carpeta / "bitacora.txt", Llamada(0, "07:00:00", 1) + ultima);
+  PedirHttp(pantalla.puerto(), "GET /estado");
+  EscribirArchivo(carpeta / "bitacora.txt", Llamada(0, "07:00:00", 7) + ultima);
+  EscribirArchivo(carpeta / "reloj", "+61");
+  EXPECT_NE(PedirHttp(pantalla.puerto(), "GET /estado").find("[7]"), std::string::npos);
+}
+#endif
 
 // A busy day of the console while two clients poll the screen of its
 // folder. Every answer must be a queue that existed after some command,
