@@ -23,7 +23,7 @@ FUZZ_TARGETS ?= interpretar_entero recuperar_cola interpretar_registro
 # status. The end-to-end tests run the sanitized program as a child, which
 # inherits these, and fail on any status but 0.
 SANITIZER_ENV := \
-  ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:strict_string_checks=1 \
+  ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:strict_string_checks=1:verify_asan_link_order=0 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 .PHONY: all build install run test test-sanitize test-valgrind fuzz bench clean \

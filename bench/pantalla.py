@@ -124,11 +124,11 @@ def manana_de_hoy(hoy):
     return "".join(l for _, l in lineas).encode()
 
 
-def estado_esperado(turnos):
+def estado_esperado(turnos, hoy):
     return {"atendiendo": 4, "anteriores": [3, 2, 1],
             "siguientes": list(range(1, min(8, turnos) + 1)),
             "en_espera": turnos, "espera_estimada_s": turnos * HUECO_MEDIANO,
-            "atendidos_hoy": len(LLAMADAS_HOY)}
+            "atendidos_hoy": len(LLAMADAS_HOY), "fecha": hoy.isoformat()}
 
 
 def preparar_carpeta(carpeta, hoy, log_grande, turnos):
@@ -434,7 +434,7 @@ def main():
         avisar("timing GET /estado, %d rounds ..." % RONDAS_LATENCIA)
         muestras = [[] for _ in casos]
         for _ in range(RONDAS_LATENCIA):
-            esperados = [estado_esperado(turnos) for _, _, turnos in casos]
+            esperados = [estado_esperado(turnos, hoy) for _, _, turnos in casos]
             if datetime.date.today() != hoy:
                 esperados = [None] * len(casos)  # past midnight: yesterday's
             # The light cases get more requests: their 99th percentile is

@@ -290,12 +290,13 @@ TEST_F(Informe, PageShowsTheTextReportsDayTable) {
 }
 
 TEST_F(Informe, PageEscapesTheLogsName) {
-  // A log named like markup is shown as text; no person's name is shown.
+  // A log named like markup is shown as text, a byte that is not UTF-8 (a
+  // POSIX name is any bytes) as U+FFFD; no person's name is shown.
 #ifdef _WIN32
   const std::string nombre = "a&b'c.txt", escapado = "a&amp;b&#39;c.txt";
 #else
-  const std::string nombre = "<b>&'\".txt";
-  const std::string escapado = "&lt;b&gt;&amp;&#39;&quot;.txt";
+  const std::string nombre = "<b>&'\"\xe1\xc3\xa1.txt";
+  const std::string escapado = "&lt;b&gt;&amp;&#39;&quot;&#xFFFD;\xc3\xa1.txt";
 #endif
   EscribirArchivo(carpeta_.ruta() / nombre,
                   Reg("2026-01-01 09:00:00", 1, "Ana", "1") + "\n");

@@ -279,6 +279,17 @@ TEST(PantallaEnNavegador,
   EXPECT_EQ(EsperarPagina(&navegador, "sin datos", 10000), "sin datos");
   servidor = std::make_unique<Pantalla>(carpeta.ruta(), puerto);
   EXPECT_EQ(EsperarPagina(&navegador, "4|", 10000), "4|");
+
+  // Tomorrow, a call made while it was off: a count of 1 after yesterday's
+  // 4, which the page compares with the new date's 0 only, and says.
+  servidor.reset();
+  EscribirArchivo(carpeta / "reloj", "+1d");
+  if (!UsarRelojFalso(carpeta / "reloj")) GTEST_SKIP() << "apt-get install faketime";
+  ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(), "1\nEva\n2\n").estado, 0);
+  servidor = std::make_unique<Pantalla>(carpeta.ruta(), puerto);
+  UsarRelojFalso({});
+  const std::string dichos = "Turno dos,,Turno tres,,Turno cuatro,,Turno uno,";
+  EXPECT_EQ(EsperarPagina(&navegador, dichos, 20000, "window.anuncios.join()"), dichos);
 #endif
 }
 

@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/read.hpp>
 #include <boost/asio/write.hpp>
+#include <chrono>
 #include <ctime>
+#include <deque>
 #include <iterator>
 #include <map>
 #include <string>
@@ -50,7 +53,8 @@ class PantallaEnCarpeta : public ::testing::Test {
   std::string Estado() {
     const std::string respuesta = Pedir("GET /estado");
     EXPECT_EQ(respuesta.substr(0, 12), "HTTP/1.1 200");
-    return Cuerpo(respuesta);
+    std::string cuerpo = Cuerpo(respuesta);  // without its date, today's:
+    return cuerpo.erase(cuerpo.rfind(", \"fecha\": \"" + Llamada(0, "", 0).substr(17, 10)), 23);
   }
 
   CarpetaTemporal carpeta_;
@@ -118,14 +122,18 @@ TEST_F(PantallaEnCarpeta, EstadoDeLaBitacoraDesdeSuFinalYDelRespaldo) {
       Llamada(0, "07:00:00", 77) + registro + Llamada(0, "08:00:00", 1));
   EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [], " + siguientes +
                           "\"espera_estimada_s\": null, \"atendidos_hoy\": 1}");
-  // ... and at a line longer than 1 MiB; one of 1 MiB is read through.
-  EscribirArchivo(carpeta_ / "bitacora.txt",
-                  Llamada(0, "07:00:00", 77) + std::string((1 << 20) + 1, '\0') +
-                      "\n" + Llamada(0, "07:30:00", 78) +
-                      std::string(1 << 20, '\0') + "\n" +
-                      Llamada(0, "08:00:00", 1));
-  EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [78], " +
-                          siguientes + "\"espera_estimada_s\": 16200, \"atendidos_hoy\": 2}");
+  // ... and at a line longer than 1 MiB; one of 1 MiB is read through. The
+  // same when the long line starts just after what a request read.
+  const std::string largas = Llamada(0, "07:00:00", 77) + std::string((1 << 20) + 1, '\0') +
+                             "\n" + Llamada(0, "07:30:00", 78) +
+                             std::string(1 << 20, '\0') + "\n" + Llamada(0, "08:00:00", 1);
+  for (const std::string& leido : {std::string(), Llamada(0, "07:00:00", 77)}) {
+    EscribirArchivo(carpeta_ / "bitacora.txt", leido);
+    Estado();
+    EscribirArchivo(carpeta_ / "bitacora.txt", largas);
+    EXPECT_EQ(Estado(), "{\"atendiendo\": 1, \"anteriores\": [78], " + siguientes +
+                            "\"espera_estimada_s\": 16200, \"atendidos_hoy\": 2}");
+  }
   fs::remove(carpeta_ / "cola_respaldo.txt");
   EscribirArchivo(carpeta_ / "bitacora.txt", Llamada(-1, "18:00:00", 40));
   EXPECT_EQ(Estado(), kVacio);
@@ -152,7 +160,7 @@ TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
   EXPECT_EQ(cabeza.substr(0, 12), "HTTP/1.1 200");
   EXPECT_EQ(Cuerpo(cabeza), "");
   EXPECT_NE(cabeza.find("Cache-Control: no-store\r\n"), std::string::npos);
-  EXPECT_NE(cabeza.find("Content-Length: " + std::to_string(Estado().size())),
+  EXPECT_NE(cabeza.find("Content-Length: " + std::to_string(Estado().size() + 23)),
             std::string::npos);
   EXPECT_EQ(Pedir("GET /estado/").substr(0, 12), "HTTP/1.1 404");
   EXPECT_EQ(Pedir("POST /").substr(0, 12), "HTTP/1.1 405");
@@ -229,6 +237,49 @@ TEST_F(PantallaEnCarpeta, UnClienteNuevoTomaElLugarDelMasAntiguo) {
   atascados.back().read_some(boost::asio::buffer(&byte, 1), error);
   EXPECT_EQ(error, boost::asio::error::would_block);
 }
+
+// A flood of connections that send nothing, from another address, only
+// displaces its own: a client that waits 50 ms before its request, as a
+// slow TV may, is answered every time.
+TEST_F(PantallaEnCarpeta, UnaAvalanchaDeOtraDireccionNoDesplazaAUnCliente) {
+  namespace asio = boost::asio;
+  asio::io_context contexto;
+  const asio::ip::tcp::endpoint servidor(asio::ip::make_address("127.0.0.1"), pantalla_.puerto());
+  std::deque<asio::ip::tcp::socket> avalancha;  // its newest 200 stay open
+  for (int vez = 0; vez < 10; ++vez) {
+    asio::ip::tcp::socket cliente(contexto);
+    cliente.connect(servidor);
+    for (int i = 0; i < 300; ++i) {
+      if (avalancha.size() == 200) avalancha.pop_front();
+      avalancha.emplace_back(contexto, asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.2"), 0))
+          .connect(servidor);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    asio::write(cliente, asio::buffer(std::string("GET /estado HTTP/1.1\r\nConnection: close\r\n\r\n")));
+    std::string respuesta;
+    boost::system::error_code fin;  // the server's close
+    asio::read(cliente, asio::dynamic_buffer(respuesta), fin);
+    EXPECT_EQ(respuesta.substr(0, 12), "HTTP/1.1 200") << vez;
+  }
+}
+
+#ifndef _WIN32
+// An edit in place that leaves the log's end as it was (a turn number
+// corrected) shows within a minute of the server's clock.
+TEST(PantallaConReloj, UnaCorreccionEnSuSitioSeVeAntesDeUnMinuto) {
+  CarpetaTemporal carpeta;
+  EscribirArchivo(carpeta / "reloj", "+0");
+  if (!UsarRelojFalso(carpeta / "reloj")) GTEST_SKIP() << "apt-get install faketime";
+  Pantalla pantalla(carpeta.ruta());
+  UsarRelojFalso({});
+  const std::string ultima = Llamada(0, "08:00:00", 2);
+  EscribirArchivo(carpeta / "bitacora.txt", Llamada(0, "07:00:00", 1) + ultima);
+  PedirHttp(pantalla.puerto(), "GET /estado");
+  EscribirArchivo(carpeta / "bitacora.txt", Llamada(0, "07:00:00", 7) + ultima);
+  EscribirArchivo(carpeta / "reloj", "+61");
+  EXPECT_NE(PedirHttp(pantalla.puerto(), "GET /estado").find("[7]"), std::string::npos);
+}
+#endif
 
 // A busy day of the console while two clients poll the screen of its
 // folder. Every answer must be a queue that existed after some command,

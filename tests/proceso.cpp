@@ -582,6 +582,16 @@ int Interactiva::Terminar() {
   estado_ = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
   return estado_;
 }
+
+bool UsarRelojFalso(const fs::path& archivo) {
+  const char kFaketime[] = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
+  for (const char* nombre : {"LD_PRELOAD", "FAKETIME_TIMESTAMP_FILE", "FAKETIME_NO_CACHE"})
+    unsetenv(nombre);
+  return !archivo.empty() && access(kFaketime, R_OK) == 0 &&
+         setenv("FAKETIME_TIMESTAMP_FILE", archivo.c_str(), 1) == 0 &&
+         setenv("FAKETIME_NO_CACHE", "1", 1) == 0 &&  // read at every call
+         setenv("LD_PRELOAD", kFaketime, 1) == 0;
+}
 #endif
 
 std::string PedirHttp(int puerto, const std::string& peticion) {

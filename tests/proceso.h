@@ -159,6 +159,13 @@ class Interactiva {
 #endif
 };
 
+#ifndef _WIN32
+// The programs started from now on run on libfaketime's clock: the real one
+// moved by the offset `archivo` holds ("+61", "+1d") when they ask; true
+// if so. An empty path, or no libfaketime, gives them the real clock.
+bool UsarRelojFalso(const fs::path& archivo);
+#endif
+
 // Replaces every bracketed "[YYYY-MM-DD HH:MM:SS]" timestamp with "[<FECHA>]",
 // so a record of any other shape still fails the comparison.
 std::string SinMarcas(const std::string& texto);

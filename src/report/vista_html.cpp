@@ -62,11 +62,54 @@ const char kOscuroEspera[] = "#c2561a";
 // Where FunImprimirHtml prints.
 std::FILE* salida = stdout;
 
+// How many bytes at `c` make one character, when *valido, or one U+FFFD:
+// a byte that starts no UTF-8 character, alone, or a character's first
+// bytes up to the one that breaks it, which then starts the next (as
+// browsers decode). Overlong forms, surrogates and code points beyond
+// U+10FFFF are no characters.
+int FunLargoUtf8(const unsigned char* c, bool* valido) {
+  const unsigned char u = c[0];
+  int largo = 0;
+  unsigned char bajo = 0x80, alto = 0xBF;  // the second byte's range
+  if (u >= 0xC2 && u <= 0xDF) {
+    largo = 2;
+  } else if (u >= 0xE0 && u <= 0xEF) {
+    largo = 3;
+    if (u == 0xE0) bajo = 0xA0;
+    if (u == 0xED) alto = 0x9F;
+  } else if (u >= 0xF0 && u <= 0xF4) {
+    largo = 4;
+    if (u == 0xF0) bajo = 0x90;
+    if (u == 0xF4) alto = 0x8F;
+  }
+  int bien = 1;  // a NUL ends the text, and is no continuation byte
+  while (bien < largo && c[bien] >= bajo && c[bien] <= alto) {
+    ++bien;
+    bajo = 0x80;
+    alto = 0xBF;
+  }
+  *valido = bien == largo;
+  return bien;
+}
+
 // Text from outside the program (the log's name), HTML-escaped; control
-// characters, which no page may hold, become U+FFFD.
+// characters, which no page may hold, and bytes that are not UTF-8 (a
+// file name is any bytes on POSIX) become U+FFFD, so the page is valid
+// UTF-8 whatever the name.
 void FunEscribirEscapado(const char* texto) {
   for (const char* c = texto; *c != '\0'; ++c) {
     const unsigned char u = static_cast<unsigned char>(*c);
+    if (u >= 0x80) {
+      bool valido;
+      const int largo =
+          FunLargoUtf8(reinterpret_cast<const unsigned char*>(c), &valido);
+      if (valido)
+        std::fwrite(c, 1, static_cast<std::size_t>(largo), salida);
+      else
+        std::fputs("&#xFFFD;", salida);
+      c += largo - 1;
+      continue;
+    }
     switch (u) {
       case '&': std::fputs("&amp;", salida); break;
       case '<': std::fputs("&lt;", salida); break;

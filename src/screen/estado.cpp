@@ -94,7 +94,6 @@ bool FunLeerLineaLarga(std::FILE* archivo, long long desde,
                    kLineaMaxima - 1;
   if (tope < desde) tope = desde;
   long long inicio = *posicion;
-  bool hallado = false;
   while (inicio > tope) {
     std::size_t pedir = sizeof bloque;
     if (static_cast<long long>(pedir) > inicio - tope)
@@ -105,11 +104,16 @@ bool FunLeerLineaLarga(std::FILE* archivo, long long desde,
     while (i > 0 && bloque[i - 1] != '\n') --i;
     if (i > 0) {
       inicio += static_cast<long long>(i);
-      hallado = true;
       break;
     }
   }
-  if (!hallado && inicio > desde) {
+  // The line starts at `inicio`: after the line end found, or at `desde`,
+  // a line's start too, when none was; or it starts before `tope`. Its
+  // length alone decides, so a line one byte too long at `desde` (the
+  // log's start, or the end an earlier request read) ends the reading as
+  // it would anywhere else.
+  if (*posicion + static_cast<long long>(sizeof bloque) - inicio >
+      kLineaMaxima) {
     leidas.basta = true;
     return true;
   }
@@ -175,11 +179,21 @@ int fechaRecordada = 0;     // 0: nothing remembered
 long long hastaRecordado;
 char finRecordado[64];      // the bytes just before hastaRecordado
 std::size_t largoFinRecordado;
+// A log edited in place (a record broken, a turn number corrected) may
+// still end as remembered, so what was read is trusted this long only: the
+// log is read again from its end at least once a minute, and an edit shows
+// within that.
+const int kSegundosConfianza = 60;
+int segundoHoy;             // the second of the day at the request
+int segundoLecturaEntera;   // ... at the last reading from the log's end
 
 // Where the reading of a log of `largo` bytes may start: after what is
 // remembered of it, or at 0.
 long long FunDesdeDondeLeer(std::FILE* archivo, long long largo) {
-  if (fechaRecordada != fechaHoy || largo < hastaRecordado) return 0;
+  if (fechaRecordada != fechaHoy || largo < hastaRecordado ||
+      segundoHoy < segundoLecturaEntera ||
+      segundoHoy >= segundoLecturaEntera + kSegundosConfianza)
+    return 0;
   char fin[sizeof finRecordado];
   const long long desde = hastaRecordado;
   if (!FunLeerEn(archivo, desde - static_cast<long long>(largoFinRecordado),
@@ -213,6 +227,7 @@ void FunRecordarLectura(std::FILE* archivo, long long desde, long long largo) {
   recordadas = leidas;
   hastaRecordado = largo;
   fechaRecordada = fechaHoy;
+  if (desde == 0) segundoLecturaEntera = segundoHoy;
 }
 
 /* -------------------------------------------------------- the backup */
@@ -313,6 +328,10 @@ bool FunComponerEstado(std::string* cuerpo) {
   if (marca[0] == '\0' || !FunInterpretarFecha(marca, 10, &anio, &mes, &dia))
     return FunResponderError(cuerpo, "No se pudo leer el reloj.");
   fechaHoy = anio * 10000 + mes * 100 + dia;
+  // strftime wrote "HH:MM:SS" after the date, digits only.
+  segundoHoy = ((marca[11] - '0') * 10 + (marca[12] - '0')) * 3600 +
+               ((marca[14] - '0') * 10 + (marca[15] - '0')) * 60 +
+               (marca[17] - '0') * 10 + (marca[18] - '0');
   bool quieta = false;
   for (int vez = 0; vez < kLecturas && !quieta; ++vez)
     if (const char* error = FunLeerCarpeta(&quieta))
@@ -339,7 +358,10 @@ bool FunComponerEstado(std::string* cuerpo) {
     json += "null";
   else
     json += std::to_string(enEspera * FunMedianaHuecos());
-  json += ", \"atendidos_hoy\": " + std::to_string(leidas.cuenta) + "}";
+  json += ", \"atendidos_hoy\": " + std::to_string(leidas.cuenta);
+  // The day the count is of, so that a client can tell a new day's first
+  // calls from a count that only went down.
+  json += ", \"fecha\": \"" + std::string(marca, 10) + "\"}";
   return true;
 }
 

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,9 +51,9 @@ const std::uint32_t kLimiteCabeceras = 8 * 1024;
 // A body is never needed; a small one is read and ignored.
 const std::uint64_t kLimiteCuerpo = 8 * 1024;
 // Open connections at once, so memory stays bounded. A new client that
-// finds them all open takes the place of another (FunHacerSitio), so
-// clients that send nothing, or ask and never read, cannot shut the others
-// out.
+// finds them all open takes the place of another (FunHacerSitio), of the
+// address that holds the most, so clients that send nothing, or ask and
+// never read, cannot shut the others out, however fast they connect.
 const std::size_t kMaxConexiones = 64;
 // The time a closing connection is given, in all, to finish sending.
 const std::chrono::seconds kPlazoCierre(2);
@@ -74,16 +75,26 @@ std::list<Conexion*> conexiones;  // the open ones, oldest first
 bool aceptando = false;           // an accept is pending
 bool abrirNavegador = false;      // --abrir
 
+// How many of them each client address holds, those closed to make room
+// left out.
+std::map<asio::ip::address, std::size_t> porDireccion;
+
 void FunAceptar();
+void FunDescontar(const Conexion* conexion);
 
 // One client connection, alive for as long as an operation of it is
 // pending.
 struct Conexion {
   explicit Conexion(tcp::socket socket) : flujo(std::move(socket)) {
     lugar = conexiones.insert(conexiones.end(), this);
+    beast::error_code error;  // a client already gone counts as 0.0.0.0
+    const tcp::endpoint punto = flujo.socket().remote_endpoint(error);
+    direccion = porDireccion.try_emplace(punto.address(), 0).first;
+    ++direccion->second;
   }
   ~Conexion() {
     conexiones.erase(lugar);
+    if (!expulsada) FunDescontar(this);
     if (!aceptando) FunAceptar();
   }
   beast::tcp_stream flujo;
@@ -91,6 +102,7 @@ struct Conexion {
   std::optional<http::request_parser<http::string_body>> analizador;
   http::response<http::string_body> respuesta;
   std::list<Conexion*>::iterator lugar;
+  std::map<asio::ip::address, std::size_t>::iterator direccion;
   const std::chrono::steady_clock::time_point nacida =
       std::chrono::steady_clock::now();
   // Since when it waits on its client: for a request, for the client to
@@ -100,6 +112,11 @@ struct Conexion {
   bool atendida = false;     // a request of it was answered
   bool expulsada = false;  // closed to make room, its end still to come
 };
+
+// Takes `conexion` out of its address's count, once.
+void FunDescontar(const Conexion* conexion) {
+  if (--conexion->direccion->second == 0) porDireccion.erase(conexion->direccion);
+}
 
 /* ----------------------------------------------------------- routes */
 
@@ -259,18 +276,25 @@ int FunTurnoParaCerrar(const Conexion* conexion) {
   return conexion->escribiendo ? 0 : conexion->atendida ? 2 : 1;
 }
 
-// Closes, for `nueva`, never itself, the connection that goes first and,
-// among those, the one that has waited longest on its client; its end then
-// accepts the next client.
+// Closes, for `nueva`, never itself, a connection of the address that holds
+// the most: a flood from one address then only displaces its own, and a
+// screen elsewhere keeps its place and gets a new one whenever it asks.
+// Among those, the one that goes first and, of these, the one that has
+// waited longest on its client; its end then accepts the next client.
 void FunHacerSitio(const Conexion* nueva) {
+  std::size_t mayor = 0;
+  for (const auto& cuenta : porDireccion)
+    if (cuenta.second > mayor) mayor = cuenta.second;
   Conexion* elegida = nullptr;
   for (Conexion* conexion : conexiones)
     if (conexion != nueva && !conexion->expulsada &&
+        conexion->direccion->second == mayor &&
         (elegida == nullptr ||
          std::make_pair(FunTurnoParaCerrar(conexion), conexion->desde) <
              std::make_pair(FunTurnoParaCerrar(elegida), elegida->desde)))
       elegida = conexion;
   if (elegida == nullptr) return;
+  FunDescontar(elegida);
   elegida->expulsada = true;
   beast::error_code ignorado;
   elegida->flujo.socket().close(ignorado);
