@@ -76,7 +76,7 @@ VIFileVersion "${VERSION}.0"
 VIAddVersionKey /LANG=${LANG_SPANISH} "ProductName" "Quenvaro"
 VIAddVersionKey /LANG=${LANG_SPANISH} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_SPANISH} "FileVersion" "${VERSION}"
-VIAddVersionKey /LANG=${LANG_SPANISH} "FileDescription" "Instalador de Quenvaro"
+VIAddVersionKey /LANG=${LANG_SPANISH} "FileDescription" "Instalador y desinstalador de Quenvaro"
 VIAddVersionKey /LANG=${LANG_SPANISH} "CompanyName" "Quenvaro"
 VIAddVersionKey /LANG=${LANG_SPANISH} "LegalCopyright" "Quenvaro"
 
