@@ -2,10 +2,12 @@
 // shows the turn being attended, the ones called before it, the next ones
 // and the estimated wait, from the console's two files, which it only reads.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "platform/ventana.h"
 #include "screen/estado.h"
 #include "screen/servidor.h"
 
@@ -14,6 +16,8 @@ namespace {
 const char kPrograma[] = "quenvaro-pantalla";
 const char kUso[] =
     "Uso: quenvaro-pantalla [--puerto N] [--escuchar DIRECCION] [CARPETA]\n"
+    "     quenvaro-pantalla --abrir [--puerto N] [--escuchar DIRECCION] "
+    "[CARPETA]\n"
     "Sirve la pantalla de la sala de espera: una pagina web con el turno que\n"
     "se atiende, los llamados antes, los siguientes y la espera estimada,\n"
     "tomados de los archivos de la consola Quenvaro, que solo lee. Escribe al\n"
@@ -26,6 +30,8 @@ const char kUso[] =
     "  --escuchar DIRECCION  la direccion IP en la que escucha (por omision,\n"
     "                        127.0.0.1: solo este equipo; 0.0.0.0: tambien\n"
     "                        los demas equipos de la red local)\n"
+    "  --abrir               abre la pagina en el navegador predeterminado\n"
+    "                        cuando ya escucha\n"
     "  --help                muestra esta ayuda\n"
     "\n"
     "GET / da la pagina; GET /estado, los datos en JSON. La pantalla no tiene\n"
@@ -59,6 +65,8 @@ int main(int argc, char** argv) {
   const char* direccion = "127.0.0.1";
   const char* carpeta = nullptr;
   bool finOpciones = false;
+  // A window opened for the screen alone keeps its start-up error readable.
+  std::atexit(FunEsperarTeclaSiVentanaPropia);
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (finOpciones || arg[0] != '-' || arg[1] == '\0') {
@@ -69,6 +77,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(arg, "--help") == 0) {
       std::fputs(kUso, stdout);
       return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    } else if (std::strcmp(arg, "--abrir") == 0) {
+      FunAbrirNavegadorAlEscuchar();
     } else if (std::strcmp(arg, "--puerto") == 0 ||
                std::strcmp(arg, "--escuchar") == 0) {
       if (i + 1 == argc) return FunErrorDeUso("falta el valor de", arg);

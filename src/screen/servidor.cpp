@@ -23,6 +23,7 @@
 #endif
 
 #include "platform/archivos.h"
+#include "platform/ventana.h"
 #include "screen/estado.h"
 #include "screen/pagina.h"
 
@@ -67,6 +68,7 @@ tcp::acceptor* aceptador = nullptr;
 asio::steady_timer* pausaAceptar = nullptr;
 std::list<Conexion*> conexiones;  // the open ones, oldest first
 bool aceptando = false;           // an accept is pending
+bool abrirNavegador = false;      // --abrir
 
 void FunAceptar();
 
@@ -386,6 +388,8 @@ bool FunDireccionValida(const char* direccion) {
   return !error;
 }
 
+void FunAbrirNavegadorAlEscuchar() { abrirNavegador = true; }
+
 int FunServir(const char* direccion, unsigned short puerto) {
   std::signal(SIGINT, FunTerminarYa);
   std::signal(SIGTERM, FunTerminarYa);
@@ -407,6 +411,12 @@ int FunServir(const char* direccion, unsigned short puerto) {
   std::fflush(stdout);
   // Screens polling without pause must not slow the console's commands.
   FunCederProcesador();
+  // The server keeps running either way: the page can be opened by hand.
+  if (abrirNavegador && !FunAbrirConPredeterminado(abrir.c_str())) {
+    std::printf("%s: no se pudo iniciar el navegador; abra %s a mano\n",
+                kPrograma, abrir.c_str());
+    std::fflush(stdout);
+  }
 
   asio::steady_timer pausa(contexto);
   aceptador = &aceptadorLocal;

@@ -14,4 +14,8 @@ bool FunDireccionValida(const char* direccion);
 // cannot be used.
 int FunServir(const char* direccion, unsigned short puerto);
 
+// Makes FunServir open its page in the default browser once it listens,
+// saying so in its start lines when the browser cannot be started.
+void FunAbrirNavegadorAlEscuchar();
+
 #endif  // QUENVARO_SCREEN_SERVIDOR_H_

@@ -1,0 +1,84 @@
+// Windows desktop: a console window that the system opened for this program
+// alone closes the moment it ends, so such a window waits for a key first;
+// files and addresses go to ShellExecuteW, the way Explorer opens them.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/ventana.h"
+
+namespace {
+
+// Keys that are never "a key" to the operator: pressed alone they change
+// another key, or switch to another window (Alt+Tab).
+bool FunEsModificador(WORD tecla) {
+  switch (tecla) {
+    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_LWIN: case VK_RWIN:
+    case VK_CAPITAL: case VK_NUMLOCK: case VK_SCROLL: return true;
+    default: return false;
+  }
+}
+
+// Text of this program (UTF-8) as Windows' own calls take it.
+std::wstring FunAnchoDesdeUtf8(const char* texto) {
+  const int largo = MultiByteToWideChar(CP_UTF8, 0, texto, -1, nullptr, 0);
+  if (largo <= 0) return std::wstring();
+  std::wstring ancho(static_cast<std::size_t>(largo), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, texto, -1, &ancho[0], largo);
+  ancho.resize(static_cast<std::size_t>(largo) - 1);
+  return ancho;
+}
+
+}  // namespace
+
+void FunEsperarTeclaSiVentanaPropia() {
+  // Started from cmd, a script or another program, the console has more
+  // than this process on it, or the streams are pipes or files: the output
+  // stays readable where it went, and nothing may change.
+  DWORD procesos[2];
+  if (GetConsoleProcessList(procesos, 2) != 1) return;
+  HANDLE entrada = GetStdHandle(STD_INPUT_HANDLE);
+  HANDLE salida = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD modo;
+  // FILE_TYPE_CHAR alone would take NUL or a serial port for the console.
+  if (GetFileType(entrada) != FILE_TYPE_CHAR ||
+      GetFileType(salida) != FILE_TYPE_CHAR ||
+      !GetConsoleMode(entrada, &modo) || !GetConsoleMode(salida, &modo))
+    return;
+  std::fputs("Pulse una tecla para cerrar esta ventana.\n", stdout);
+  std::fflush(stdout);
+  // Keys typed before the line appeared must not close the window unread.
+  FlushConsoleInputBuffer(entrada);
+  INPUT_RECORD evento;
+  DWORD leidos;
+  while (ReadConsoleInputW(entrada, &evento, 1, &leidos) && leidos == 1) {
+    if (evento.EventType == KEY_EVENT && evento.Event.KeyEvent.bKeyDown &&
+        !FunEsModificador(evento.Event.KeyEvent.wVirtualKeyCode))
+      return;
+  }
+}
+
+bool FunAbrirConPredeterminado(const char* rutaOUrl) {
+  std::wstring objetivo = FunAnchoDesdeUtf8(rutaOUrl);
+  if (objetivo.empty()) return false;
+  if (std::strstr(rutaOUrl, "://") == nullptr) {
+    // The program that opens the file does not start in this folder.
+    wchar_t completa[MAX_PATH * 4];
+    const DWORD largo = GetFullPathNameW(objetivo.c_str(), MAX_PATH * 4,
+                                         completa, nullptr);
+    if (largo == 0 || largo >= MAX_PATH * 4) return false;
+    objetivo.assign(completa, largo);
+  }
+  // Some handlers of file types are COM objects that want this apartment.
+  const HRESULT com =
+      CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const INT_PTR resultado = reinterpret_cast<INT_PTR>(ShellExecuteW(
+      nullptr, L"open", objetivo.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (SUCCEEDED(com)) CoUninitialize();
+  return resultado > 32;  // as ShellExecute reports success
+}
