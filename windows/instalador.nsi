@@ -114,15 +114,20 @@ FunctionEnd
 Section "Quenvaro (programas y guía)" SecProgramas
   SectionIn RO
   Call ComprobarCerrados
+  ; Made here, and never written into afterwards: its files are the
+  ; console's alone. A folder that cannot be made (a drive that is not
+  ; there) stops the install before anything is copied.
+  CreateDirectory "$Datos"
+  ${IfNot} ${FileExists} "$Datos\*.*"
+    MessageBox MB_OK|MB_ICONSTOP "No se puede crear la carpeta de datos:$\r$\n$Datos" /SD IDOK
+    Abort "No se puede crear la carpeta de datos; no se ha cambiado nada."
+  ${EndIf}
   SetOutPath "$INSTDIR"
   File "${PROGRAMAS}/quenvaro.exe"
   File "${PROGRAMAS}/quenvaro-informe.exe"
   File "${PROGRAMAS}/quenvaro-pantalla.exe"
   File "${FUENTES}/docs/guia.html"
   WriteUninstaller "$INSTDIR\${DESINSTALADOR}"
-  ; Made here, and never written into afterwards: its files are the
-  ; console's alone.
-  CreateDirectory "$Datos"
 SectionEnd
 
 Section /o "Abrir la pantalla de la sala al iniciar Windows" SecInicio
