@@ -65,7 +65,7 @@ Var Datos
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Leer la guía de uso"
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "Se quitarán los programas de Quenvaro, sus accesos directos y su registro en Windows.$\r$\n$\r$\nLa carpeta de datos, $Datos, no se toca: la bitácora y la cola de espera se conservan con todo lo que contienen."
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Se quitarán los programas de Quenvaro y sus accesos directos. La carpeta de datos, $Datos, se conserva con todo lo que contiene."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
