@@ -308,6 +308,73 @@ TEST_F(Informe, PageEscapesTheLogsName) {
   EXPECT_EQ(e.salida.find("Ana"), std::string::npos);
 }
 
+TEST_F(Informe, ExcelIsTheCsvWithSemicolonsCrLfAndAByteOrderMark) {
+  const std::string log = Lineas({Reg("2026-03-01 08:00:00", 1, "Ana", "1"),
+                                  Free("2026-03-01 08:01:00", "1"),
+                                  Reg("2026-03-02 08:00:00", 1, "Bea", "1")});
+  EXPECT_EQ(Correr(log, {"--excel"}),
+            "\xEF\xBB\xBF"
+            "fecha;sesiones;atendidos;espera_mediana_s;espera_p90_s;"
+            "espera_max_s;sin_registro;pendientes;cierres\r\n"
+            "2026-03-01;1;1;60;60;60;0;0;0\r\n2026-03-02;1;0;;;;0;1;0\r\n");
+}
+
+TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
+  const std::string log = Lineas({Reg("2026-03-01 08:00:00", 1, "Ana", "1")});
+  // The file holds what standard output gets, but a saved page keeps its
+  // LF line ends where standard output is text.
+  struct Vista {
+    const char* opcion;
+    bool soloLf;
+  };
+  for (const Vista& v : {Vista{"--excel", false}, Vista{"--html", true},
+                         Vista{"--csv", false}}) {
+    const std::string salida = Correr(log, {v.opcion});
+    EXPECT_EQ(Correr(log, {v.opcion, "--salida", "informe"}), "");
+    const std::string archivo = LeerArchivo(carpeta_ / "informe");
+    EXPECT_EQ(v.soloLf ? ComoTexto(archivo) : archivo, salida) << v.opcion;
+  }
+
+  EscribirArchivo(carpeta_ / "anterior.csv", "anterior");
+  fs::create_directory(carpeta_ / "carpeta.csv");
+  struct Caso {
+    std::vector<std::string> argumentos;
+    const char* salida;
+    int estado;
+  };
+  const std::vector<Caso> casos = {
+      {{"--desde", "2026-02-30"}, "anterior.csv", 2},
+      {{"--abrir", "--salida", "bitacora.txt"}, "bitacora.txt", 2},
+      {{"falta.txt"}, "anterior.csv", 1},
+      {{"--desde", "2026-02-30"}, "nuevo.csv", 2},
+      {{"falta.txt"}, "nuevo.csv", 1},
+      {{}, "carpeta.csv", 1},  // the replace itself fails
+  };
+  for (const Caso& caso : casos) {
+    std::vector<std::string> argumentos = caso.argumentos;
+    argumentos.insert(argumentos.end(), {"--excel", "--salida", caso.salida});
+    Ejecucion e = EjecutarInforme(carpeta_.ruta(), argumentos);
+    EXPECT_EQ(e.estado, caso.estado) << caso.salida;
+    EXPECT_EQ(e.salida, "");
+    EXPECT_FALSE(
+        fs::exists(carpeta_.ruta() / (caso.salida + std::string(".tmp"))));
+  }
+  EXPECT_EQ(LeerArchivo(carpeta_ / "anterior.csv"), "anterior");
+  EXPECT_EQ(LeerArchivo(carpeta_ / "bitacora.txt"), log);
+  EXPECT_FALSE(fs::exists(carpeta_ / "nuevo.csv"));
+  EXPECT_TRUE(fs::is_directory(carpeta_ / "carpeta.csv"));
+}
+
+#ifndef _WIN32
+TEST_F(Informe, AbrirHandsTheWrittenPageToTheDesktop) {
+  NavegadorFalso navegador(carpeta_.ruta());
+  EXPECT_EQ(Correr(Lineas({Reg("2026-03-01 08:00:00", 1, "Ana", "1")}),
+                   {"--html", "--salida", "informe.html", "--abrir"}),
+            "");
+  EXPECT_EQ(navegador.Abiertos(1), "informe.html\n");
+}
+#endif
+
 TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
   EscribirArchivo(carpeta_ / "otra.txt", "");
   fs::create_directory(carpeta_ / "carpeta");

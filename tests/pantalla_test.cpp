@@ -307,5 +307,15 @@ TEST(PantallaConConsola, UnDiaOcupadoMientrasLosClientesConsultan) {
             std::distance(fs::directory_iterator(sinPantalla.ruta()), {}));
 }
 
+#ifndef _WIN32
+TEST(PantallaAbrir, AbreSuPaginaEnElNavegadorCuandoYaEscucha) {
+  CarpetaTemporal carpeta;
+  NavegadorFalso navegador(carpeta.ruta());
+  Pantalla pantalla(carpeta.ruta(), 0, true);
+  EXPECT_EQ(navegador.Abiertos(1),
+            "http://127.0.0.1:" + std::to_string(pantalla.puerto()) + "/\n");
+}
+#endif
+
 }  // namespace
 }  // namespace prueba

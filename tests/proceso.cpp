@@ -1,5 +1,6 @@
 #include "proceso.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -227,14 +228,16 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
   return EjecutarConArgumentos(L"quenvaro-pantalla.exe", carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
+Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir) {
   SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
   HANDLE lectura, escritura;
   if (!CreatePipe(&lectura, &escritura, &heredable, 0))
     throw std::runtime_error("cannot make the server's pipe");
   SetHandleInformation(lectura, HANDLE_FLAG_INHERIT, 0);
-  proceso_ = Iniciar(RutaPrograma(L"quenvaro-pantalla.exe"),
-                     {"--puerto", std::to_string(puerto), carpeta.string()},
+  std::vector<std::string> argumentos = {"--puerto", std::to_string(puerto),
+                                         carpeta.string()};
+  if (abrir) argumentos.push_back("--abrir");
+  proceso_ = Iniciar(RutaPrograma(L"quenvaro-pantalla.exe"), argumentos,
                      carpeta, AbrirHeredable("NUL", false), escritura,
                      GetStdHandle(STD_ERROR_HANDLE));
   std::string linea;
@@ -418,7 +421,7 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
   return EjecutarConArgumentos(QUENVARO_PANTALLA_EXE, carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
+Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir) {
   const std::string textoPuerto = std::to_string(puerto);
   int tubo[2];
   if (pipe(tubo) != 0) throw std::runtime_error("pipe failed");
@@ -429,7 +432,8 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto) {
     close(tubo[0]);
     close(tubo[1]);
     execl(QUENVARO_PANTALLA_EXE, QUENVARO_PANTALLA_EXE, "--puerto",
-          textoPuerto.c_str(), carpeta.c_str(), static_cast<char*>(nullptr));
+          textoPuerto.c_str(), carpeta.c_str(), abrir ? "--abrir" : nullptr,
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   close(tubo[1]);
@@ -448,6 +452,29 @@ int Pantalla::Detener() {
   pid_ = -1;
   estado_ = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
   return estado_;
+}
+
+NavegadorFalso::NavegadorFalso(const fs::path& carpeta)
+    : registro_(carpeta / "abiertos.txt"), rutaAnterior_(std::getenv("PATH")) {
+  const fs::path falso = carpeta / "falso";
+  fs::create_directories(falso);
+  EscribirArchivo(falso / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" +
+                                          registro_.string() + "'\n");
+  fs::permissions(falso / "xdg-open", fs::perms::owner_all);
+  setenv("PATH", (falso.string() + ":" + rutaAnterior_).c_str(), 1);
+}
+
+NavegadorFalso::~NavegadorFalso() { setenv("PATH", rutaAnterior_.c_str(), 1); }
+
+std::string NavegadorFalso::Abiertos(int lineas) const {
+  const auto limite =
+      std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::string abiertos;
+  while ((abiertos = LeerArchivo(registro_),
+          std::count(abiertos.begin(), abiertos.end(), '\n') < lineas) &&
+         std::chrono::steady_clock::now() < limite)
+    usleep(20000);
+  return abiertos;
 }
 
 int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura) {

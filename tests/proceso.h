@@ -75,7 +75,9 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
 // `puerto` of 127.0.0.1 (0: a free one) for as long as the object lives.
 class Pantalla {
  public:
-  explicit Pantalla(const fs::path& carpeta, int puerto = 0);
+  // With `abrir`, it is started with --abrir too.
+  explicit Pantalla(const fs::path& carpeta, int puerto = 0,
+                    bool abrir = false);
   ~Pantalla() { Detener(); }
   int puerto() const { return puerto_; }
   // Ends it (POSIX: SIGINT, as Ctrl+C; Windows: at once); its exit status.
@@ -96,6 +98,22 @@ class Pantalla {
 std::string PedirHttp(int puerto, const std::string& peticion);
 
 #ifndef _WIN32
+// While it lives, a fake xdg-open comes first on PATH, and appends each
+// file or address it is asked to open, one a line, to a file in `carpeta`.
+class NavegadorFalso {
+ public:
+  explicit NavegadorFalso(const fs::path& carpeta);
+  ~NavegadorFalso();  // PATH as it was
+  NavegadorFalso(const NavegadorFalso&) = delete;
+  NavegadorFalso& operator=(const NavegadorFalso&) = delete;
+  // What it was asked to open, once that is `lineas` lines (or 20 s passed).
+  std::string Abiertos(int lineas) const;
+
+ private:
+  fs::path registro_;
+  std::string rutaAnterior_;
+};
+
 // Starts the built program in `carpeta` with a pipe as its standard input
 // and its output discarded. Returns its pid (or -1) and sets *escritura to
 // the pipe's writing end; the caller closes it and reaps the child.

@@ -31,6 +31,10 @@ std::FILE* FunAbrirParaAnexar(const char* nombre);
 // shared, so the file can still be appended to, replaced or removed.
 std::FILE* FunAbrirParaConsultar(const char* nombre);
 
+// Makes `archivo`, before anything is written to it, write its bytes as
+// given (a Windows text stream writes each LF as CR LF). False on failure.
+bool FunPasarABinario(std::FILE* archivo);
+
 /* -------------------------------------------------------------- positions */
 
 // The size in bytes of an open file, or -1 on failure.

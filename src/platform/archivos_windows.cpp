@@ -234,3 +234,8 @@ void FunCederProcesador() {
   // Failing to lower it changes nothing else, so the result is not needed.
   SetPriorityClass(GetCurrentProcess(), BELOW_NORMAL_PRIORITY_CLASS);
 }
+
+bool FunPasarABinario(std::FILE* archivo) {
+  return std::fflush(archivo) == 0 &&
+         _setmode(_fileno(archivo), _O_BINARY) != -1;
+}

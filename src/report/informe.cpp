@@ -3,9 +3,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "eventlog/bitacora.h"
 #include "platform/archivos.h"
+#include "platform/ventana.h"
 #include "report/modelo.h"
 #include "report/vista_csv.h"
 #include "report/vista_html.h"
@@ -19,6 +23,9 @@ const char kUso[] =
     "[ARCHIVO]\n"
     "     quenvaro-informe --html [--desde AAAA-MM-DD] [--hasta AAAA-MM-DD] "
     "[ARCHIVO]\n"
+    "     quenvaro-informe [--csv | --excel | --html] [--desde ...] "
+    "[--hasta ...]\n"
+    "                      --salida INFORME [--abrir] [ARCHIVO]\n"
     "Resume, dia por dia, la bitacora de la consola Quenvaro: sesiones,\n"
     "turnos atendidos, esperas y turnos pendientes. Solo lee la bitacora.\n"
     "\n"
@@ -26,6 +33,12 @@ const char kUso[] =
     "                       carpeta actual)\n"
     "  --csv                una linea CSV por dia en lugar del informe\n"
     "  --html               una pagina HTML con graficos en lugar del informe\n"
+    "  --excel              la tabla de --csv para una hoja de calculo en\n"
+    "                       espanol: ';', CR LF y UTF-8 con BOM\n"
+    "  --salida INFORME     escribe en el archivo INFORME, entero o nada, en\n"
+    "                       lugar de en la salida estandar\n"
+    "  --abrir              abre INFORME, ya escrito, con su programa\n"
+    "                       predeterminado\n"
     "  --desde AAAA-MM-DD   solo los dias desde esa fecha, inclusive\n"
     "  --hasta AAAA-MM-DD   solo los dias hasta esa fecha, inclusive\n"
     "  --help               muestra esta ayuda\n"
@@ -36,8 +49,11 @@ const char kUso[] =
 /* -------------------------------------------------------------- options */
 
 // The view the figures are printed in.
-enum Vista { kVistaTexto, kVistaCsv, kVistaHtml };
+enum Vista { kVistaTexto, kVistaCsv, kVistaExcel, kVistaHtml };
 Vista vista = kVistaTexto;
+// --salida's file, or nullptr for standard output; --abrir.
+const char* rutaSalida = nullptr;
+bool abrirSalida = false;
 // What the report is asked for: the log and the days.
 Informe informe{"bitacora.txt", kSinDesde, kSinHasta, {}, {}, {}, 0, false};
 
@@ -82,11 +98,22 @@ int FunLeerOpciones(int argc, char** argv) {
       std::fputs(kUso, stdout);
       return FunTerminarSalida();
     } else if (std::strcmp(arg, "--csv") == 0 ||
-               std::strcmp(arg, "--html") == 0) {
-      const Vista pedida = arg[2] == 'c' ? kVistaCsv : kVistaHtml;
+               std::strcmp(arg, "--html") == 0 ||
+               std::strcmp(arg, "--excel") == 0) {
+      const Vista pedida = arg[2] == 'c'   ? kVistaCsv
+                           : arg[2] == 'e' ? kVistaExcel
+                                           : kVistaHtml;
       if (vista != kVistaTexto && vista != pedida)
-        return FunErrorDeUso("una sola salida, --csv o --html", arg);
+        return FunErrorDeUso(vista == kVistaExcel || pedida == kVistaExcel
+                                 ? "una sola salida, --csv, --excel o --html"
+                                 : "una sola salida, --csv o --html",
+                             arg);
       vista = pedida;
+    } else if (std::strcmp(arg, "--salida") == 0) {
+      if (i + 1 == argc) return FunErrorDeUso("falta el archivo de", arg);
+      rutaSalida = argv[++i];
+    } else if (std::strcmp(arg, "--abrir") == 0) {
+      abrirSalida = true;
     } else if (std::strcmp(arg, "--desde") == 0 ||
                std::strcmp(arg, "--hasta") == 0) {
       if (i + 1 == argc) return FunErrorDeUso("falta la fecha de", arg);
@@ -103,14 +130,63 @@ int FunLeerOpciones(int argc, char** argv) {
       return FunErrorDeUso("opcion desconocida", arg);
     }
   }
+  if (abrirSalida && rutaSalida == nullptr)
+    return FunErrorDeUso("opcion sin --salida", "--abrir");
+  // The report written over the log would lose every record in it.
+  std::error_code error;
+  if (rutaSalida != nullptr &&
+      std::filesystem::equivalent(informe.ruta, rutaSalida, error))
+    return FunErrorDeUso("la salida es la bitacora", rutaSalida);
   return -1;
 }
 
-}  // namespace
+// Puts the report written to `temporal` in place of --salida's file; on
+// any failure, says why, removes `temporal` and leaves that file as it
+// was. The stream is closed in any case. 0, or 1 after a failure.
+int FunTerminarArchivo(std::FILE* destino, const std::string& temporal) {
+  bool escrito = std::fflush(destino) == 0 && !std::ferror(destino);
+  int error = errno;
+  if (!FunCerrarForzado(destino) && escrito) {
+    escrito = false;
+    error = errno;
+  }
+  if (escrito && !FunReemplazarForzado(temporal.c_str(), rutaSalida)) {
+    escrito = false;
+    error = errno;
+  }
+  if (escrito) return 0;
+  std::remove(temporal.c_str());
+  std::fprintf(stderr, "%s: no se puede escribir %s: %s\n", kPrograma,
+               rutaSalida, std::strerror(error));
+  return 1;
+}
 
-/* ------------------------------------------------------------------ run */
+// Opens where the report goes: standard output, or `temporal` for
+// --salida. nullptr, after saying why, when it cannot be written.
+std::FILE* FunAbrirDestino(const std::string& temporal) {
+  std::FILE* destino =
+      rutaSalida != nullptr ? FunAbrirParaEscribir(temporal.c_str()) : stdout;
+  // The spreadsheet's CR LF must come once, and a saved page's bytes as
+  // made; the text report and --csv are text files of the system, as they
+  // are on standard output.
+  const bool binario =
+      vista == kVistaExcel || (vista == kVistaHtml && rutaSalida != nullptr);
+  if (destino != nullptr && (!binario || FunPasarABinario(destino)))
+    return destino;
+  const int error = errno;
+  if (destino != nullptr && destino != stdout) {
+    std::fclose(destino);
+    std::remove(temporal.c_str());
+  }
+  std::fprintf(stderr, "%s: no se puede escribir %s: %s\n", kPrograma,
+               rutaSalida != nullptr ? rutaSalida : "en la salida",
+               std::strerror(error));
+  return nullptr;
+}
 
-int FunEjecutarInforme(int argc, char** argv) {
+// The report: its options, the log read, the view written. Returns the
+// exit status.
+int FunGenerarInforme(int argc, char** argv) {
   const int estado = FunLeerOpciones(argc, argv);
   if (estado >= 0) return estado;
 
@@ -131,10 +207,38 @@ int FunEjecutarInforme(int argc, char** argv) {
     return 1;
   }
 
+  // Only once the log is read is there a file: a failure before leaves
+  // none, and an earlier report stays as it was.
+  const std::string temporal =
+      rutaSalida != nullptr ? std::string(rutaSalida) + ".tmp" : "";
+  std::FILE* destino = FunAbrirDestino(temporal);
+  if (destino == nullptr) return 1;
   switch (vista) {
-    case kVistaTexto: FunImprimirTexto(informe); break;
-    case kVistaCsv: FunImprimirCsv(informe); break;
-    case kVistaHtml: FunImprimirHtml(informe); break;
+    case kVistaTexto: FunImprimirTexto(informe, destino); break;
+    case kVistaCsv: FunImprimirCsv(informe, destino, false); break;
+    case kVistaExcel: FunImprimirCsv(informe, destino, true); break;
+    case kVistaHtml: FunImprimirHtml(informe, destino); break;
   }
-  return FunTerminarSalida();
+  if (rutaSalida == nullptr) return FunTerminarSalida();
+  if (FunTerminarArchivo(destino, temporal) != 0) return 1;
+  if (abrirSalida && !FunAbrirConPredeterminado(rutaSalida)) {
+    std::fprintf(stderr,
+                 "%s: %s esta escrito, pero no se pudo abrir con su "
+                 "programa predeterminado\n",
+                 kPrograma, rutaSalida);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+/* ------------------------------------------------------------------ run */
+
+int FunEjecutarInforme(int argc, char** argv) {
+  const int estado = FunGenerarInforme(argc, argv);
+  // Its lines, or the page's absence, are the answer: a window opened for
+  // the report alone keeps them until a key is pressed.
+  FunEsperarTeclaSiVentanaPropia();
+  return estado;
 }

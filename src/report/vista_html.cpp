@@ -59,22 +59,25 @@ const char kOscuroEspera[] = "#c2561a";
 
 /* -------------------------------------------------------------- writing */
 
+// Where FunImprimirHtml prints.
+std::FILE* salida = stdout;
+
 // Text from outside the program (the log's name), HTML-escaped; control
 // characters, which no page may hold, become U+FFFD.
 void FunEscribirEscapado(const char* texto) {
   for (const char* c = texto; *c != '\0'; ++c) {
     const unsigned char u = static_cast<unsigned char>(*c);
     switch (u) {
-      case '&': std::fputs("&amp;", stdout); break;
-      case '<': std::fputs("&lt;", stdout); break;
-      case '>': std::fputs("&gt;", stdout); break;
-      case '"': std::fputs("&quot;", stdout); break;
-      case '\'': std::fputs("&#39;", stdout); break;
+      case '&': std::fputs("&amp;", salida); break;
+      case '<': std::fputs("&lt;", salida); break;
+      case '>': std::fputs("&gt;", salida); break;
+      case '"': std::fputs("&quot;", salida); break;
+      case '\'': std::fputs("&#39;", salida); break;
       default:
         if (u < 0x20 || u == 0x7f)
-          std::fputs("&#xFFFD;", stdout);
+          std::fputs("&#xFFFD;", salida);
         else
-          std::putchar(u);
+          std::fputc(u, salida);
     }
   }
 }
@@ -82,7 +85,7 @@ void FunEscribirEscapado(const char* texto) {
 void FunEscribirFecha(int fecha) {
   char texto[kTamCifra];
   FunFormatearFecha(fecha, texto);
-  std::fputs(texto, stdout);
+  std::fputs(texto, salida);
 }
 
 /* --------------------------------------------------------------- charts */
@@ -154,21 +157,24 @@ void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
       static_cast<std::size_t>(g.anchoEtiqueta / hueco) + 1;
 
   if (ancho < kAncho)
-    std::printf("<figure style=\"flex:0 1 %.0fpx\">\n", ancho);
+    std::fprintf(salida, "<figure style=\"flex:0 1 %.0fpx\">\n", ancho);
   else
-    std::fputs("<figure>\n", stdout);
-  std::printf("<figcaption>%s", g.titulo);
+    std::fputs("<figure>\n", salida);
+  std::fprintf(salida, "<figcaption>%s", g.titulo);
   if (g.series > 1) {
-    std::fputs("<span class=\"leyenda\">", stdout);
+    std::fputs("<span class=\"leyenda\">", salida);
     for (int s = 0; s < g.series; ++s)
-      std::printf("<span class=\"muestra\" style=\"background:%s\"></span>%s",
-                  g.colores[s], g.nombres[s]);
-    std::fputs("</span>", stdout);
+      std::fprintf(salida,
+                   "<span class=\"muestra\" style=\"background:%s\"></span>%s",
+                   g.colores[s], g.nombres[s]);
+    std::fputs("</span>", salida);
   }
   // No role="img": that would hide the bars' own titles from a screen
   // reader.
-  std::printf("</figcaption>\n<svg viewBox=\"0 0 %.0f %.0f\"><title>%s"
-              "</title>\n", ancho, kAlto, g.titulo);
+  std::fprintf(salida,
+               "</figcaption>\n<svg viewBox=\"0 0 %.0f %.0f\"><title>%s"
+               "</title>\n",
+               ancho, kAlto, g.titulo);
   char texto[kTamCifra];
   for (long long v = 0; v <= tope; v += paso) {
     const double y = kArriba + altoUtil * (1 - static_cast<double>(v) / tope);
@@ -178,17 +184,21 @@ void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
                     paso % 60 == 0 ? v / 60 : v);
     else
       FunFormatearValor(g, v, texto);
-    std::printf("<line class=\"eje\" x1=\"%.0f\" y1=\"%.1f\" x2=\"%.0f\" "
-                "y2=\"%.1f\"/><text x=\"%.0f\" y=\"%.1f\" text-anchor=\"end\">"
-                "%s</text>\n", kIzquierda, y, ancho - kDerecha, y,
-                kIzquierda - 6, y + 4, texto);
+    std::fprintf(salida,
+                 "<line class=\"eje\" x1=\"%.0f\" y1=\"%.1f\" x2=\"%.0f\" "
+                 "y2=\"%.1f\"/><text x=\"%.0f\" y=\"%.1f\" text-anchor=\"end\">"
+                 "%s</text>\n",
+                 kIzquierda, y, ancho - kDerecha, y, kIzquierda - 6, y + 4,
+                 texto);
   }
   for (std::size_t i = 0; i < grupos.size(); ++i) {
     const Grupo& grupo = grupos[i];
     const double x = kIzquierda + hueco * static_cast<double>(i);
     if (i % cada == 0)
-      std::printf("<text x=\"%.1f\" y=\"%.0f\" text-anchor=\"middle\">%s"
-                  "</text>\n", x + hueco / 2, kAlto - 8, grupo.etiqueta);
+      std::fprintf(salida,
+                   "<text x=\"%.1f\" y=\"%.0f\" text-anchor=\"middle\">%s"
+                   "</text>\n",
+                   x + hueco / 2, kAlto - 8, grupo.etiqueta);
     if (!grupo.hay) continue;
     for (int s = 0; s < g.series; ++s) {
       const double alto =
@@ -196,22 +206,24 @@ void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
       const double bx = x + hueco * 0.1 + barra * s;
       FunFormatearValor(g, grupo.valores[s], texto);
       // Every bar says its figure, for a screen reader, a search or a copy.
-      std::printf("<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" "
-                  "fill=\"%s\"><title>%s: %s %s</title></rect>\n",
-                  bx, kArriba + altoUtil - alto, barra, alto, g.colores[s],
-                  grupo.etiqueta, g.nombres[s], texto);
+      std::fprintf(salida,
+                   "<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" "
+                   "fill=\"%s\"><title>%s: %s %s</title></rect>\n",
+                   bx, kArriba + altoUtil - alto, barra, alto, g.colores[s],
+                   grupo.etiqueta, g.nombres[s], texto);
       // Wide enough bars also show it.
       if (std::strlen(texto) * 6.2 <= barra)
-        std::printf("<text class=\"cifra\" x=\"%.2f\" y=\"%.2f\" "
-                    "text-anchor=\"middle\">%s</text>\n",
-                    bx + barra / 2, kArriba + altoUtil - alto - 3, texto);
+        std::fprintf(salida,
+                     "<text class=\"cifra\" x=\"%.2f\" y=\"%.2f\" "
+                     "text-anchor=\"middle\">%s</text>\n",
+                     bx + barra / 2, kArriba + altoUtil - alto - 3, texto);
     }
   }
-  std::fputs("</svg>\n</figure>\n", stdout);
+  std::fputs("</svg>\n</figure>\n", salida);
 }
 
 void FunDibujarDias(const Informe& informe) {
-  std::fputs("<div class=\"graficos\">\n", stdout);
+  std::fputs("<div class=\"graficos\">\n", salida);
   std::vector<Grupo> grupos(informe.dias.size());
   for (std::size_t i = 0; i < grupos.size(); ++i) {
     const DiaInforme& d = informe.dias[i];
@@ -234,7 +246,7 @@ void FunDibujarDias(const Informe& informe) {
                             {"mediana", "P90"}, {kOscuroEspera, kClaroEspera},
                             true, 78},
                     grupos);
-  std::fputs("</div>\n", stdout);
+  std::fputs("</div>\n", salida);
 }
 
 /* --------------------------------------------------------------- tables */
@@ -242,10 +254,12 @@ void FunDibujarDias(const Informe& informe) {
 // The day table: the text report's rows and cells, its figures as it
 // writes them.
 void FunEscribirTablaDias(const Informe& informe) {
-  std::fputs("<table class=\"dias\">\n<thead><tr><th>Fecha</th><th>Sesiones"
-             "</th><th>Atendidos</th><th>Mediana</th><th>P90</th><th>"
-             "M&aacute;xima</th><th>SinReg</th><th>Pend.</th><th>Cierres</th>"
-             "</tr></thead>\n<tbody>\n", stdout);
+  std::fputs(
+      "<table class=\"dias\">\n<thead><tr><th>Fecha</th><th>Sesiones"
+      "</th><th>Atendidos</th><th>Mediana</th><th>P90</th><th>"
+      "M&aacute;xima</th><th>SinReg</th><th>Pend.</th><th>Cierres</th>"
+      "</tr></thead>\n<tbody>\n",
+      salida);
   char mediana[kTamCifra], p90[kTamCifra], maxima[kTamCifra];
   for (const DiaInforme& d : informe.dias) {
     std::strcpy(mediana, "-");
@@ -256,22 +270,25 @@ void FunEscribirTablaDias(const Informe& informe) {
       FunFormatearEspera(d.p90, p90);
       FunFormatearEspera(d.maxima, maxima);
     }
-    std::fputs("<tr><td>", stdout);
+    std::fputs("<tr><td>", salida);
     FunEscribirFecha(d.fecha);
-    std::printf("</td><td>%lld</td><td>%lld</td><td>%s</td><td>%s</td><td>%s"
-                "</td><td>%lld</td><td>%lld</td><td>%lld</td></tr>\n",
-                d.sesiones, d.atendidos, mediana, p90, maxima, d.sinRegistro,
-                d.pendientes, d.cierres);
+    std::fprintf(salida,
+                 "</td><td>%lld</td><td>%lld</td><td>%s</td><td>%s</td><td>%s"
+                 "</td><td>%lld</td><td>%lld</td><td>%lld</td></tr>\n",
+                 d.sesiones, d.atendidos, mediana, p90, maxima, d.sinRegistro,
+                 d.pendientes, d.cierres);
   }
   const DiaInforme& t = informe.total;
   std::strcpy(maxima, "-");
   if (t.esperas > 0) FunFormatearEspera(t.maxima, maxima);
-  std::printf("</tbody>\n<tfoot><tr><td>TOTAL</td><td>%lld</td><td>%lld</td>"
-              "<td></td><td></td><td>%s</td><td>%lld</td><td>%lld</td><td>"
-              "%lld</td></tr></tfoot>\n</table>\n",
-              t.sesiones, t.atendidos, maxima, t.sinRegistro, t.pendientes,
-              t.cierres);
-  std::printf(
+  std::fprintf(salida,
+               "</tbody>\n<tfoot><tr><td>TOTAL</td><td>%lld</td><td>%lld</td>"
+               "<td></td><td></td><td>%s</td><td>%lld</td><td>%lld</td><td>"
+               "%lld</td></tr></tfoot>\n</table>\n",
+               t.sesiones, t.atendidos, maxima, t.sinRegistro, t.pendientes,
+               t.cierres);
+  std::fprintf(
+      salida,
       "<p class=\"notas\">%lld d&iacute;as. Mediana, P90 y M&aacute;xima: "
       "espera (minutos y segundos) de los atendidos cuyo registro est&aacute; "
       "en la bit&aacute;cora; P90: 9 de cada 10 esperaron eso o menos. "
@@ -283,7 +300,7 @@ void FunEscribirTablaDias(const Informe& informe) {
 // The registrations per hour: their chart, then the figures in four
 // columns of six hours.
 void FunEscribirHoras(const Informe& informe) {
-  std::fputs("<h2>Registros por hora del d&iacute;a</h2>\n", stdout);
+  std::fputs("<h2>Registros por hora del d&iacute;a</h2>\n", salida);
   std::vector<Grupo> grupos(24);
   for (int hora = 0; hora < 24; ++hora) {
     std::snprintf(grupos[hora].etiqueta, kTamCifra, "%02d", hora);
@@ -293,62 +310,72 @@ void FunEscribirHoras(const Informe& informe) {
   FunDibujarGrafico(Grafico{"Registrados por hora", 1, {"registrados", ""},
                             {kOscuro, ""}, false, 16},
                     grupos);
-  std::fputs("<table class=\"horas\">\n<thead><tr>", stdout);
+  std::fputs("<table class=\"horas\">\n<thead><tr>", salida);
   for (int columna = 0; columna < 4; ++columna)
-    std::fputs("<th>Hora</th><th>Registros</th>", stdout);
-  std::fputs("</tr></thead>\n<tbody>\n", stdout);
+    std::fputs("<th>Hora</th><th>Registros</th>", salida);
+  std::fputs("</tr></thead>\n<tbody>\n", salida);
   for (int fila = 0; fila < 6; ++fila) {
-    std::fputs("<tr>", stdout);
+    std::fputs("<tr>", salida);
     for (int hora = fila; hora < 24; hora += 6)
-      std::printf("<td>%02d</td><td>%lld</td>", hora,
-                  informe.registrosPorHora[hora]);
-    std::fputs("</tr>\n", stdout);
+      std::fprintf(salida, "<td>%02d</td><td>%lld</td>", hora,
+                   informe.registrosPorHora[hora]);
+    std::fputs("</tr>\n", salida);
   }
-  std::fputs("</tbody>\n</table>\n", stdout);
+  std::fputs("</tbody>\n</table>\n", salida);
 }
 
 }  // namespace
 
-void FunImprimirHtml(const Informe& informe) {
-  std::fputs("<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset="
-             "\"utf-8\">\n<meta name=\"viewport\" content=\"width=device-width,"
-             " initial-scale=1\">\n<title>Informe de atenci&oacute;n Quenvaro"
-             " - ", stdout);
+void FunImprimirHtml(const Informe& informe, std::FILE* destino) {
+  salida = destino;
+  std::fputs(
+      "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset="
+      "\"utf-8\">\n<meta name=\"viewport\" content=\"width=device-width,"
+      " initial-scale=1\">\n<title>Informe de atenci&oacute;n Quenvaro"
+      " - ",
+      salida);
   FunEscribirEscapado(informe.ruta);
-  std::fputs("</title>\n", stdout);
-  std::fputs(kEstilo, stdout);
-  std::fputs("</head>\n<body>\n<h1>Informe de atenci&oacute;n Quenvaro</h1>\n"
-             "<p class=\"origen\">Bit&aacute;cora: <strong>", stdout);
+  std::fputs("</title>\n", salida);
+  std::fputs(kEstilo, salida);
+  std::fputs(
+      "</head>\n<body>\n<h1>Informe de atenci&oacute;n Quenvaro</h1>\n"
+      "<p class=\"origen\">Bit&aacute;cora: <strong>",
+      salida);
   FunEscribirEscapado(informe.ruta);
-  std::fputs("</strong>", stdout);
+  std::fputs("</strong>", salida);
   const std::vector<DiaInforme>& dias = informe.dias;
   if (!dias.empty()) {
-    std::fputs(" &middot; ", stdout);
+    std::fputs(" &middot; ", salida);
     FunEscribirFecha(dias.front().fecha);
     if (dias.size() > 1) {
-      std::fputs(" a ", stdout);
+      std::fputs(" a ", salida);
       FunEscribirFecha(dias.back().fecha);
     }
-    std::printf(" (%lld d&iacute;a%s)", static_cast<long long>(dias.size()),
-                dias.size() > 1 ? "s" : "");
+    std::fprintf(salida, " (%lld d&iacute;a%s)",
+                 static_cast<long long>(dias.size()),
+                 dias.size() > 1 ? "s" : "");
   }
   char pedidos[kTamCifra];
   if (FunFormatearDiasPedidos(informe, pedidos))
-    std::printf(" &middot; d&iacute;as pedidos:%s", pedidos);
-  std::fputs("</p>\n", stdout);
+    std::fprintf(salida, " &middot; d&iacute;as pedidos:%s", pedidos);
+  std::fputs("</p>\n", salida);
   if (dias.empty()) {
-    std::fputs("<p>Ning&uacute;n d&iacute;a con registros.</p>\n", stdout);
+    std::fputs("<p>Ning&uacute;n d&iacute;a con registros.</p>\n", salida);
   } else {
-    std::fputs("<h2>D&iacute;a por d&iacute;a</h2>\n", stdout);
+    std::fputs("<h2>D&iacute;a por d&iacute;a</h2>\n", salida);
     FunDibujarDias(informe);
     FunEscribirTablaDias(informe);
     FunEscribirHoras(informe);
   }
   if (informe.lineasNoReconocidas > 0)
-    std::printf("<p class=\"notas\">L&iacute;neas no reconocidas (ignoradas): "
-                "%lld</p>\n", informe.lineasNoReconocidas);
+    std::fprintf(salida,
+                 "<p class=\"notas\">L&iacute;neas no reconocidas (ignoradas): "
+                 "%lld</p>\n",
+                 informe.lineasNoReconocidas);
   if (informe.ultimaLineaIncompleta)
-    std::fputs("<p class=\"notas\">La &uacute;ltima l&iacute;nea est&aacute; "
-               "incompleta (se estaba escribiendo): ignorada.</p>\n", stdout);
-  std::fputs("</body>\n</html>\n", stdout);
+    std::fputs(
+        "<p class=\"notas\">La &uacute;ltima l&iacute;nea est&aacute; "
+        "incompleta (se estaba escribiendo): ignorada.</p>\n",
+        salida);
+  std::fputs("</body>\n</html>\n", salida);
 }

@@ -3,9 +3,11 @@
 #ifndef QUENVARO_REPORT_VISTA_HTML_H_
 #define QUENVARO_REPORT_VISTA_HTML_H_
 
+#include <cstdio>
+
 #include "report/modelo.h"
 
-// Prints the page of `informe` on standard output.
-void FunImprimirHtml(const Informe& informe);
+// Prints the page of `informe` on `destino`.
+void FunImprimirHtml(const Informe& informe, std::FILE* destino);
 
 #endif  // QUENVARO_REPORT_VISTA_HTML_H_

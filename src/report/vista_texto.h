@@ -4,6 +4,7 @@
 #define QUENVARO_REPORT_VISTA_TEXTO_H_
 
 #include <cstddef>
+#include <cstdio>
 
 #include "report/modelo.h"
 
@@ -22,7 +23,7 @@ void FunFormatearEspera(long long segundos, char* texto);
 // for none.
 bool FunFormatearDiasPedidos(const Informe& informe, char* texto);
 
-// Prints the text report of `informe` on standard output.
-void FunImprimirTexto(const Informe& informe);
+// Prints the text report of `informe` on `destino`.
+void FunImprimirTexto(const Informe& informe, std::FILE* destino);
 
 #endif  // QUENVARO_REPORT_VISTA_TEXTO_H_
