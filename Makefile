@@ -71,7 +71,9 @@ build-windows: $(WINDOWS)/CMakeCache.txt
 test-windows: build-windows
 	@cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
 
+# The installer beside the zip; without makensis this says what to install.
 package-windows: build-windows
+	@cmake --build $(WINDOWS) --target instalador >&2
 	@cd $(WINDOWS) && cpack -G ZIP
 
 $(SANITIZE_BUILD)/CMakeCache.txt:
