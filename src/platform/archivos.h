@@ -72,6 +72,9 @@ bool FunCerrarForzado(std::FILE* archivo);
 // file, whole. False, with `destino` untouched, on failure.
 bool FunReemplazarForzado(const char* origen, const char* destino);
 
+// Removes the file `nombre`; false when it could not be removed.
+bool FunBorrarArchivo(const char* nombre);
+
 // Makes the working folder's entries (a file just created) durable.
 bool FunForzarCarpeta();
 

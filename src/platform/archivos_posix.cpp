@@ -121,6 +121,8 @@ bool FunForzarCarpeta() {
   return correcto;
 }
 
+bool FunBorrarArchivo(const char* nombre) { return unlink(nombre) == 0; }
+
 bool FunReemplazarForzado(const char* origen, const char* destino) {
   if (std::rename(origen, destino) != 0) return FunFallar();
   // The new name lives in the folder; until the folder reaches the disk a

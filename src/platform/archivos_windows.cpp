@@ -177,6 +177,10 @@ bool FunCerrarForzado(std::FILE* archivo) {
 // its data by FlushFileBuffers; there is no folder handle to flush.
 bool FunForzarCarpeta() { return true; }
 
+bool FunBorrarArchivo(const char* nombre) {
+  return DeleteFileW(FunAUtf16(nombre).c_str()) != 0;
+}
+
 bool FunReemplazarForzado(const char* origen, const char* destino) {
   // rename() refuses an existing target here; write-through returns only
   // once the move is on disk.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/utf16_windows.h"
 #include "platform/ventana.h"
 
 namespace {
@@ -22,16 +23,6 @@ bool FunEsModificador(WORD tecla) {
     case VK_CAPITAL: case VK_NUMLOCK: case VK_SCROLL: return true;
     default: return false;
   }
-}
-
-// Text of this program (UTF-8) as Windows' own calls take it.
-std::wstring FunAnchoDesdeUtf8(const char* texto) {
-  const int largo = MultiByteToWideChar(CP_UTF8, 0, texto, -1, nullptr, 0);
-  if (largo <= 0) return std::wstring();
-  std::wstring ancho(static_cast<std::size_t>(largo), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, texto, -1, &ancho[0], largo);
-  ancho.resize(static_cast<std::size_t>(largo) - 1);
-  return ancho;
 }
 
 }  // namespace
@@ -64,7 +55,7 @@ void FunEsperarTeclaSiVentanaPropia() {
 }
 
 bool FunAbrirConPredeterminado(const char* rutaOUrl) {
-  std::wstring objetivo = FunAnchoDesdeUtf8(rutaOUrl);
+  std::wstring objetivo = FunAUtf16(rutaOUrl);
   if (objetivo.empty()) return false;
   if (std::strstr(rutaOUrl, "://") == nullptr) {
     // The program that opens the file does not start in this folder.

@@ -166,9 +166,9 @@ int FunTerminarArchivo(std::FILE* destino, const std::string& temporal) {
     error = errno;
   }
   if (escrito) return 0;
-  std::remove(temporal.c_str());
-  std::fprintf(stderr, "%s: no se puede escribir %s: %s\n", kPrograma,
-               rutaSalida, std::strerror(error));
+  FunBorrarArchivo(temporal.c_str());
+  FunAvisarRuta("no se puede escribir ", rutaSalida,
+                (std::string(": ") + std::strerror(error)).c_str());
   return 1;
 }
 
@@ -187,11 +187,11 @@ std::FILE* FunAbrirDestino(const std::string& temporal) {
   const int error = errno;
   if (destino != nullptr && destino != stdout) {
     std::fclose(destino);
-    std::remove(temporal.c_str());
+    FunBorrarArchivo(temporal.c_str());
   }
-  std::fprintf(stderr, "%s: no se puede escribir %s: %s\n", kPrograma,
-               rutaSalida != nullptr ? rutaSalida : "en la salida",
-               std::strerror(error));
+  FunAvisarRuta("no se puede escribir ",
+                rutaSalida != nullptr ? rutaSalida : "en la salida",
+                (std::string(": ") + std::strerror(error)).c_str());
   return nullptr;
 }
 
@@ -233,10 +233,9 @@ int FunGenerarInforme(int argc, char** argv) {
   if (rutaSalida == nullptr) return FunTerminarSalida();
   if (FunTerminarArchivo(destino, temporal) != 0) return 1;
   if (abrirSalida && !FunAbrirConPredeterminado(rutaSalida)) {
-    std::fprintf(stderr,
-                 "%s: %s esta escrito, pero no se pudo abrir con su "
-                 "programa predeterminado\n",
-                 kPrograma, rutaSalida);
+    FunAvisarRuta("", rutaSalida,
+                  " esta escrito, pero no se pudo abrir con su programa "
+                  "predeterminado");
     return 1;
   }
   return 0;
