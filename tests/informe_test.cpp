@@ -347,7 +347,6 @@ TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
       {{"--desde", "2026-02-30"}, "anterior.csv", 2},
       {{"--abrir", "--salida", "bitacora.txt"}, "bitacora.txt", 2},
       {{"falta.txt"}, "anterior.csv", 1},
-      {{"--desde", "2026-02-30"}, "nuevo.csv", 2},
       {{"falta.txt"}, "nuevo.csv", 1},
       {{}, "carpeta.csv", 1},  // the replace itself fails
   };
