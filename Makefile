@@ -4,7 +4,8 @@
 # under the sanitizers in a build folder of its own, `make test-valgrind`
 # whole days of the program under valgrind, and `make fuzz` the fuzz
 # targets in another build folder; `make test-windows` cross-builds
-# quenvaro.exe and runs the suite under wine.
+# quenvaro.exe and runs the suite under wine. What each needs installed:
+# README.md's quick start, docs/development.md and docs/windows.md.
 BUILD := $(CURDIR)/build
 SANITIZE_BUILD := $(CURDIR)/build-sanitize
 FUZZ_BUILD := $(CURDIR)/build-fuzz
