@@ -3,12 +3,21 @@
 // by hand.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
+#include <cerrno>
+#include <cstdio>
+#include <algorithm>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "eventlog/bitacora.h"
+#include "platform/archivos.h"
 #include "proceso.h"
 
 namespace prueba {
@@ -54,8 +63,33 @@ class Informe : public ::testing::Test {
     return e.salida;
   }
 
+  // The names in the folder, sorted, to see that nothing was left behind.
+  std::vector<std::string> Nombres(const fs::path& carpeta) {
+    std::vector<std::string> nombres;
+    for (const fs::directory_entry& e : fs::directory_iterator(carpeta))
+      nombres.push_back(e.path().filename().u8string());
+    std::sort(nombres.begin(), nombres.end());
+    return nombres;
+  }
+
   CarpetaTemporal carpeta_;
 };
+
+#ifdef _WIN32
+// Under wine, the folder's path through the drive letter that maps the
+// root of the Unix file system (Z:), or "" where there is none.
+std::string PorOtraUnidad(const fs::path& ruta) {
+  using Convertir = char*(__cdecl*)(const wchar_t*);
+  const auto convertir = reinterpret_cast<Convertir>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  char* enUnix = convertir != nullptr ? convertir(ruta.c_str()) : nullptr;
+  if (enUnix == nullptr) return "";
+  std::string otra = std::string("Z:") + enUnix;
+  HeapFree(GetProcessHeap(), 0, enUnix);
+  for (char& c : otra) c = c == '/' ? '\\' : c;
+  return fs::exists(fs::u8path(otra)) ? otra : "";
+}
+#endif
 
 /* -------------------------------------------------------------- parse */
 
@@ -345,7 +379,6 @@ TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
   };
   const std::vector<Caso> casos = {
       {{"--desde", "2026-02-30"}, "anterior.csv", 2},
-      {{"--abrir", "--salida", "bitacora.txt"}, "bitacora.txt", 2},
       {{"falta.txt"}, "anterior.csv", 1},
       {{"falta.txt"}, "nuevo.csv", 1},
       {{}, "carpeta.csv", 1},  // the replace itself fails
@@ -356,13 +389,89 @@ TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
     Ejecucion e = EjecutarInforme(carpeta_.ruta(), argumentos);
     EXPECT_EQ(e.estado, caso.estado) << caso.salida;
     EXPECT_EQ(e.salida, "");
-    EXPECT_FALSE(
-        fs::exists(carpeta_.ruta() / (caso.salida + std::string(".tmp"))));
   }
+  EXPECT_EQ(Nombres(carpeta_.ruta()),
+            (std::vector<std::string>{"anterior.csv", "bitacora.txt",
+                                      "carpeta.csv", "informe"}));
   EXPECT_EQ(LeerArchivo(carpeta_ / "anterior.csv"), "anterior");
   EXPECT_EQ(LeerArchivo(carpeta_ / "bitacora.txt"), log);
   EXPECT_FALSE(fs::exists(carpeta_ / "nuevo.csv"));
   EXPECT_TRUE(fs::is_directory(carpeta_ / "carpeta.csv"));
+}
+
+// However --salida names a file of the console, through the log's folder
+// or its own, that file is kept and nothing is written.
+TEST_F(Informe, SalidaNeverReplacesAFileOfTheConsoleWhateverItsName) {
+  const fs::path otra = carpeta_ / "otra";
+  fs::create_directory(otra);
+  std::vector<fs::path> archivos;
+  for (const fs::path& carpeta : {carpeta_.ruta(), otra})
+    for (const char* nombre : {"bitacora.txt", "cola_respaldo.txt", "quenvaro.lock"}) {
+      archivos.push_back(carpeta / nombre);
+      EscribirArchivo(archivos.back(), Lineas({Reg("2026-03-01 08:00:00", 1,
+                                                   archivos.back().u8string(), "1")}));
+    }
+  struct Caso {
+    std::string bitacora, salida;
+  };
+  std::vector<Caso> casos = {
+      {"", "bitacora.txt"},
+      {"", "./cola_respaldo.txt"},
+      {"", "quenvaro.lock"},
+      {"", "otra/cola_respaldo.txt"},                 // its own folder's
+      {"otra/bitacora.txt", "otra/../quenvaro.lock"},  // its own folder's
+      {"otra/bitacora.txt", "enlace-duro"},            // the log's folder's
+  };
+  fs::create_hard_link(otra / "cola_respaldo.txt", carpeta_ / "enlace-duro");
+  std::error_code error;
+  fs::create_symlink(otra / "quenvaro.lock", carpeta_ / "enlace", error);
+  if (!error) casos.push_back({"otra/bitacora.txt", "enlace"});
+  if (fs::exists(carpeta_ / "COLA_RESPALDO.TXT"))  // names are caseless
+    casos.push_back({"", "COLA_RESPALDO.TXT"});
+#ifdef _WIN32
+  const std::string unidad = PorOtraUnidad(otra / "bitacora.txt");
+  if (!unidad.empty()) casos.push_back({"otra/bitacora.txt", unidad});
+#endif
+  const std::vector<std::string> nombres = Nombres(carpeta_.ruta());
+  for (const Caso& caso : casos) {
+    std::vector<std::string> argumentos = {"--excel", "--salida", caso.salida};
+    if (!caso.bitacora.empty()) argumentos.push_back(caso.bitacora);
+    const Ejecucion e = EjecutarInforme(carpeta_.ruta(), argumentos);
+    EXPECT_EQ(e.estado, 2) << caso.salida;
+    EXPECT_EQ(e.error.rfind("quenvaro-informe: la salida es ", 0), 0u) << e.error;
+  }
+  for (const fs::path& archivo : archivos)
+    EXPECT_EQ(LeerArchivo(archivo), Lineas({Reg("2026-03-01 08:00:00", 1,
+                                                archivo.u8string(), "1")}));
+  EXPECT_EQ(Nombres(carpeta_.ruta()), nombres);
+  EXPECT_EQ(Nombres(otra).size(), 3u);
+}
+
+// A name planted where the report's temporary may go, a link to the log
+// above all, is never opened: the log keeps every byte.
+TEST_F(Informe, SalidaNeverWritesThroughAFileAlreadyThere) {
+  const std::string log = Lineas({Reg("2026-03-01 08:00:00", 1, "Ana", "1")});
+  EscribirArchivo(carpeta_ / "bitacora.txt", log);
+  const std::string csv = Correr(log, {"--csv"});
+  std::error_code error;
+  for (bool simbolico : {true, false}) {
+    const fs::path plantado = carpeta_ / "INFORME.tmp";
+    if (simbolico)
+      fs::create_symlink(carpeta_ / "bitacora.txt", plantado, error);
+    else
+      fs::create_hard_link(carpeta_ / "bitacora.txt", plantado);
+    if (error) continue;  // no symbolic links for this account
+    std::FILE* creado = FunCrearParaEscribir(plantado.u8string().c_str());
+    EXPECT_EQ(creado, nullptr);
+    EXPECT_EQ(errno, EEXIST);
+    if (creado != nullptr) std::fclose(creado);
+    EXPECT_EQ(Correr(log, {"--csv", "--salida", "INFORME"}), "");
+    EXPECT_EQ(LeerArchivo(carpeta_ / "INFORME"), csv);
+    EXPECT_EQ(LeerArchivo(carpeta_ / "bitacora.txt"), log);
+    EXPECT_EQ(Nombres(carpeta_.ruta()),
+              (std::vector<std::string>{"INFORME", "INFORME.tmp", "bitacora.txt"}));
+    fs::remove(plantado);
+  }
 }
 
 #ifndef _WIN32
