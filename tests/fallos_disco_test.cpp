@@ -408,19 +408,15 @@ TEST_F(FallosDisco, LogHeldByAReaderGetsEveryRecordOnceInOrderAfterIt) {
 // held as a spreadsheet holds it, open, the report says so in Spanish and
 // leaves the old file.
 TEST_F(FallosDisco, ReportsFileHeldAMomentIsReplacedHeldOpenIsNamed) {
-  EscribirArchivo(carpeta_ / "bitacora.txt", "");
   const std::vector<std::string> argumentos = {"--excel", "--salida", "informe.csv"};
+  EscribirArchivo(carpeta_ / "bitacora.txt", "");
   EscribirArchivo(carpeta_ / "informe.csv", "anterior");
   Sostenido escaner(carpeta_ / "informe.csv", 0);
-  std::thread soltar([&] {
-    Sleep(600);
-    escaner.Soltar();
-  });
+  std::thread soltar([&] { Sleep(600); escaner.Soltar(); });
   const Ejecucion breve = EjecutarInforme(carpeta_.ruta(), argumentos);
   soltar.join();
   EXPECT_EQ(breve.estado, 0) << breve.error;
   EXPECT_EQ(LeerArchivo(carpeta_ / "informe.csv").substr(0, 9), "\xEF\xBB\xBF" "fecha;");
-
   EscribirArchivo(carpeta_ / "informe.csv", "anterior");
   Sostenido hoja(carpeta_ / "informe.csv", FILE_SHARE_READ);
   const Ejecucion larga = EjecutarInforme(carpeta_.ruta(), argumentos);
