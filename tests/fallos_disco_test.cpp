@@ -403,6 +403,30 @@ TEST_F(FallosDisco, LogHeldByAReaderGetsEveryRecordOnceInOrderAfterIt) {
                       kMenu + kCierre));
   EXPECT_EQ(Bitacora(), ComoTexto(registros + Cierre(1, 1)));
 }
+
+// The report's file held as a scanner holds it, a moment, is waited out;
+// held as a spreadsheet holds it, open, the report says so in Spanish and
+// leaves the old file.
+TEST_F(FallosDisco, ReportsFileHeldAMomentIsReplacedHeldOpenIsNamed) {
+  const std::vector<std::string> argumentos = {"--excel", "--salida", "informe.csv"};
+  EscribirArchivo(carpeta_ / "bitacora.txt", "");
+  EscribirArchivo(carpeta_ / "informe.csv", "anterior");
+  Sostenido escaner(carpeta_ / "informe.csv", 0);
+  std::thread soltar([&] { Sleep(600); escaner.Soltar(); });
+  const Ejecucion breve = EjecutarInforme(carpeta_.ruta(), argumentos);
+  soltar.join();
+  EXPECT_EQ(breve.estado, 0) << breve.error;
+  EXPECT_EQ(LeerArchivo(carpeta_ / "informe.csv").substr(0, 9), "\xEF\xBB\xBF" "fecha;");
+  EscribirArchivo(carpeta_ / "informe.csv", "anterior");
+  Sostenido hoja(carpeta_ / "informe.csv", FILE_SHARE_READ);
+  const Ejecucion larga = EjecutarInforme(carpeta_.ruta(), argumentos);
+  hoja.Soltar();
+  EXPECT_EQ(larga.estado, 1);
+  EXPECT_EQ(larga.error, ComoTexto("quenvaro-informe: informe.csv esta abierto en otro "
+                                   "programa (Excel?): cierrelo y vuelva a intentarlo\n"));
+  EXPECT_EQ(LeerArchivo(carpeta_ / "informe.csv"), "anterior");
+  EXPECT_EQ(std::distance(fs::directory_iterator(carpeta_.ruta()), {}), 2);
+}
 #endif
 
 }  // namespace

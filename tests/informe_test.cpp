@@ -3,12 +3,19 @@
 // by hand.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cerrno>
+#include <cstdio>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "eventlog/bitacora.h"
+#include "platform/archivos.h"
 #include "proceso.h"
 
 namespace prueba {
@@ -54,8 +61,27 @@ class Informe : public ::testing::Test {
     return e.salida;
   }
 
+  // How many names `carpeta` holds: nothing may be left behind.
+  long Nombres(const fs::path& carpeta) {
+    return std::distance(fs::directory_iterator(carpeta), {});
+  }
+
   CarpetaTemporal carpeta_;
 };
+
+#ifdef _WIN32
+// Under wine, the folder's path through the drive letter that maps the
+// root of the Unix file system (Z:), or "" where there is none.
+std::string PorOtraUnidad(const fs::path& ruta) {
+  const auto convertir = reinterpret_cast<char*(__cdecl*)(const wchar_t*)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"),
+                                             "wine_get_unix_file_name")));
+  char* enUnix = convertir != nullptr ? convertir(ruta.c_str()) : nullptr;
+  std::string otra = enUnix != nullptr ? std::string("Z:") + enUnix : "";
+  for (char& c : otra) c = c == '/' ? '\\' : c;
+  return enUnix != nullptr && fs::exists(fs::u8path(otra)) ? otra : "";
+}
+#endif
 
 /* -------------------------------------------------------------- parse */
 
@@ -345,7 +371,6 @@ TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
   };
   const std::vector<Caso> casos = {
       {{"--desde", "2026-02-30"}, "anterior.csv", 2},
-      {{"--abrir", "--salida", "bitacora.txt"}, "bitacora.txt", 2},
       {{"falta.txt"}, "anterior.csv", 1},
       {{"falta.txt"}, "nuevo.csv", 1},
       {{}, "carpeta.csv", 1},  // the replace itself fails
@@ -356,13 +381,73 @@ TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
     Ejecucion e = EjecutarInforme(carpeta_.ruta(), argumentos);
     EXPECT_EQ(e.estado, caso.estado) << caso.salida;
     EXPECT_EQ(e.salida, "");
-    EXPECT_FALSE(
-        fs::exists(carpeta_.ruta() / (caso.salida + std::string(".tmp"))));
   }
+  EXPECT_EQ(Nombres(carpeta_.ruta()), 4);
   EXPECT_EQ(LeerArchivo(carpeta_ / "anterior.csv"), "anterior");
   EXPECT_EQ(LeerArchivo(carpeta_ / "bitacora.txt"), log);
   EXPECT_FALSE(fs::exists(carpeta_ / "nuevo.csv"));
   EXPECT_TRUE(fs::is_directory(carpeta_ / "carpeta.csv"));
+}
+
+// However --salida names a file of the console, through the log's folder
+// or its own, that file is kept and nothing is written.
+TEST_F(Informe, SalidaNeverReplacesAFileOfTheConsoleWhateverItsName) {
+  const fs::path otra = carpeta_ / "otra";
+  fs::create_directory(otra);
+  std::vector<fs::path> archivos;
+  for (const fs::path& carpeta : {carpeta_.ruta(), otra})
+    for (const char* nombre : {"bitacora.txt", "cola_respaldo.txt", "quenvaro.lock"})
+      archivos.push_back(carpeta / nombre);
+  for (const fs::path& archivo : archivos) EscribirArchivo(archivo, archivo.u8string());
+  fs::create_hard_link(otra / "cola_respaldo.txt", carpeta_ / "enlace-duro");
+  std::vector<std::vector<std::string>> casos = {  // --salida, then the log
+      {"bitacora.txt"}, {"./cola_respaldo.txt"}, {"quenvaro.lock"},
+      {"otra/cola_respaldo.txt"},                      // its own folder's
+      {"otra/../quenvaro.lock", "otra/bitacora.txt"},  // its own folder's
+      {"enlace-duro", "otra/bitacora.txt"}};           // the log's folder's
+  std::error_code error;
+  fs::create_symlink(otra / "quenvaro.lock", carpeta_ / "enlace", error);
+  if (!error) casos.push_back({"enlace", "otra/bitacora.txt"});
+  if (fs::exists(carpeta_ / "COLA_RESPALDO.TXT"))  // names are caseless
+    casos.push_back({"COLA_RESPALDO.TXT"});
+#ifdef _WIN32
+  const std::string unidad = PorOtraUnidad(otra / "bitacora.txt");
+  if (!unidad.empty()) casos.push_back({unidad, "otra/bitacora.txt"});
+#endif
+  const long nombres = Nombres(carpeta_.ruta());
+  for (std::vector<std::string> caso : casos) {
+    caso.insert(caso.begin(), {"--excel", "--salida"});
+    const Ejecucion e = EjecutarInforme(carpeta_.ruta(), caso);
+    EXPECT_EQ(e.estado, 2) << caso[2];
+    EXPECT_EQ(e.error.rfind("quenvaro-informe: la salida es ", 0), 0u) << e.error;
+  }
+  for (const fs::path& archivo : archivos)
+    EXPECT_EQ(LeerArchivo(archivo), archivo.u8string());
+  EXPECT_EQ(Nombres(carpeta_.ruta()), nombres);
+  EXPECT_EQ(Nombres(otra), 3);
+}
+
+// A name planted where the report's temporary may go, a link to the log
+// above all, is never opened: the log keeps every byte.
+TEST_F(Informe, SalidaNeverWritesThroughAFileAlreadyThere) {
+  const std::string log = Lineas({Reg("2026-03-01 08:00:00", 1, "Ana", "1")});
+  const std::string csv = Correr(log, {"--csv"});
+  const fs::path plantado = carpeta_ / "INFORME.tmp";
+  std::error_code error;
+  for (bool simbolico : {true, false}) {
+    if (simbolico)
+      fs::create_symlink(carpeta_ / "bitacora.txt", plantado, error);
+    else
+      fs::create_hard_link(carpeta_ / "bitacora.txt", plantado);
+    if (error) continue;  // no symbolic links for this account
+    std::FILE* creado = FunCrearParaEscribir(plantado.u8string().c_str());
+    EXPECT_TRUE(creado == nullptr && errno == EEXIST);
+    EXPECT_EQ(Correr(log, {"--csv", "--salida", "INFORME"}), "");
+    EXPECT_EQ(LeerArchivo(carpeta_ / "INFORME"), csv);
+    EXPECT_EQ(LeerArchivo(carpeta_ / "bitacora.txt"), log);
+    EXPECT_EQ(Nombres(carpeta_.ruta()), 3);
+    fs::remove(plantado);
+  }
 }
 
 #ifndef _WIN32

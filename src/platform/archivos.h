@@ -24,6 +24,11 @@ std::FILE* FunAbrirParaLeer(const char* nombre);
 // Creates `nombre`, or cuts it to zero length, for writing text.
 std::FILE* FunAbrirParaEscribir(const char* nombre);
 
+// Creates `nombre`, new, for writing text. Whatever is already there (a
+// file, a link, even one to nowhere) is left untouched and the call fails
+// with errno EEXIST: a file created this way is the caller's own.
+std::FILE* FunCrearParaEscribir(const char* nombre);
+
 // Opens `nombre` for appending text, creating it when missing.
 std::FILE* FunAbrirParaAnexar(const char* nombre);
 
@@ -69,7 +74,9 @@ bool FunCerrarForzado(std::FILE* archivo);
 
 // Puts `origen` in place of `destino` in one step and makes the change
 // itself durable: after a power cut either name holds the old or the new
-// file, whole. False, with `destino` untouched, on failure.
+// file, whole: the folder that holds `destino` is forced to disk too.
+// False, with `destino` untouched, on failure; errno says why (EBUSY: held
+// by another program, even after FunReintentar's pauses when retried).
 bool FunReemplazarForzado(const char* origen, const char* destino);
 
 // Removes the file `nombre`; false when it could not be removed.

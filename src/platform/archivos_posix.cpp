@@ -9,6 +9,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <string>
 
 #include "platform/archivos.h"
 
@@ -71,6 +73,11 @@ std::FILE* FunAbrirParaLeer(const char* nombre) {
 std::FILE* FunAbrirParaEscribir(const char* nombre) {
   return FunAbrir(nombre, O_WRONLY | O_CREAT | O_TRUNC, "w");
 }
+std::FILE* FunCrearParaEscribir(const char* nombre) {
+  // O_EXCL refuses any name that exists, a link included; O_NOFOLLOW says
+  // so once more for a link, which must never lead the write elsewhere.
+  return FunAbrir(nombre, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, "w");
+}
 std::FILE* FunAbrirParaAnexar(const char* nombre) {
   return FunAbrir(nombre, O_WRONLY | O_CREAT | O_APPEND, "a");
 }
@@ -112,8 +119,19 @@ bool FunCerrarForzado(std::FILE* archivo) {
   return correcto;
 }
 
-bool FunForzarCarpeta() {
-  int carpeta = open(".", O_RDONLY | O_DIRECTORY);
+namespace {
+
+// The folder that holds `nombre`: the text before its last '/', or the
+// working folder for a bare name.
+std::string FunCarpetaDe(const char* nombre) {
+  const char* barra = std::strrchr(nombre, '/');
+  if (barra == nullptr) return ".";
+  if (barra == nombre) return "/";
+  return std::string(nombre, static_cast<std::size_t>(barra - nombre));
+}
+
+bool FunForzarCarpetaDe(const std::string& ruta) {
+  int carpeta = open(ruta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (carpeta < 0) return FunFallar();
   bool correcto = fsync(carpeta) == 0;
   if (!correcto) FunFallar();
@@ -121,13 +139,18 @@ bool FunForzarCarpeta() {
   return correcto;
 }
 
+}  // namespace
+
+bool FunForzarCarpeta() { return FunForzarCarpetaDe("."); }
+
 bool FunBorrarArchivo(const char* nombre) { return unlink(nombre) == 0; }
 
 bool FunReemplazarForzado(const char* origen, const char* destino) {
   if (std::rename(origen, destino) != 0) return FunFallar();
   // The new name lives in the folder; until the folder reaches the disk a
-  // power cut may bring back the old file or none.
-  return FunForzarCarpeta();
+  // power cut may bring back the old file or none. That is `destino`'s
+  // folder, which need not be the working one.
+  return FunForzarCarpetaDe(FunCarpetaDe(destino));
 }
 
 std::size_t FunPlegarFinesDeLinea(char*, std::size_t n, bool*) { return n; }

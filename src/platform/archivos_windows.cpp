@@ -44,14 +44,6 @@ bool FunRetenidoPorOtro(const char* nombre, DWORD acceso) {
 bool FunFallar(const char* nombre, DWORD acceso = 0) {
   ultimoError = GetLastError();
   ultimoFalloSostenido = false;
-  // errno too, for callers that name the cause to a person.
-  errno = ultimoError == ERROR_FILE_NOT_FOUND || ultimoError == ERROR_PATH_NOT_FOUND
-              ? ENOENT
-              : ultimoError == ERROR_ACCESS_DENIED ||
-                        ultimoError == ERROR_SHARING_VIOLATION ||
-                        ultimoError == ERROR_LOCK_VIOLATION
-                    ? EACCES
-                    : EIO;
   if (ultimoError == ERROR_SHARING_VIOLATION ||
       ultimoError == ERROR_LOCK_VIOLATION) {
     ultimoFalloSostenido = true;
@@ -59,6 +51,23 @@ bool FunFallar(const char* nombre, DWORD acceso = 0) {
     // Access is also denied while another handle holds the file without
     // sharing deletion (a replace); only then does waiting help.
     ultimoFalloSostenido = FunRetenidoPorOtro(nombre, acceso);
+  }
+  // errno too, for callers that name the cause to a person. A folder in a
+  // file's place is refused as a denied access, like a file this user may
+  // not write; the two call for different remedies.
+  switch (ultimoError) {
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE: case ERROR_BAD_NETPATH: errno = ENOENT; break;
+    case ERROR_FILE_EXISTS: case ERROR_ALREADY_EXISTS: errno = EEXIST; break;
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: errno = ENOSPC; break;
+    case ERROR_WRITE_PROTECT: errno = EROFS; break;
+    case ERROR_FILENAME_EXCED_RANGE: errno = ENAMETOOLONG; break;
+    case ERROR_ACCESS_DENIED:
+      errno = ultimoFalloSostenido                      ? EBUSY
+              : nombre != nullptr && FunEsCarpeta(nombre) ? EISDIR
+                                                        : EACCES;
+      break;
+    default: errno = ultimoFalloSostenido ? EBUSY : EIO;
   }
   return false;
 }
@@ -133,6 +142,11 @@ std::FILE* FunAbrirParaEscribir(const char* nombre) {
   return FunAbrir(nombre, GENERIC_WRITE, CREATE_ALWAYS, _O_TEXT, "wt");
 }
 
+std::FILE* FunCrearParaEscribir(const char* nombre) {
+  // CREATE_NEW fails on any name that exists, a link to nowhere included.
+  return FunAbrir(nombre, GENERIC_WRITE, CREATE_NEW, _O_TEXT, "wt");
+}
+
 std::FILE* FunAbrirParaAnexar(const char* nombre) {
   // Append-only access: every write lands at the end, whoever else writes.
   return FunAbrir(nombre, FILE_APPEND_DATA, OPEN_ALWAYS, _O_APPEND | _O_TEXT, "at");
@@ -190,7 +204,8 @@ bool FunReemplazarForzado(const char* origen, const char* destino) {
   // A move onto a name that another program has open is refused, even when
   // it shares deletion; a read-only file or a folder there refuses deletion.
   FunFallar(destino, DELETE);
-  if (!ultimoFalloSostenido && ultimoError == ERROR_ACCESS_DENIED) {
+  if (!ultimoFalloSostenido && ultimoError == ERROR_ACCESS_DENIED &&
+      errno != EISDIR) {
     // The file held may be the temporary itself, a scanner reading it
     // right after it was closed.
     SetLastError(ultimoError);

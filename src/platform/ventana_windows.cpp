@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -25,12 +26,55 @@ bool FunEsModificador(WORD tecla) {
   }
 }
 
+// The moment a process started, or 0 when it cannot be asked.
+ULONGLONG FunInicioDe(HANDLE proceso) {
+  FILETIME inicio, fin, nucleo, usuario;
+  if (!GetProcessTimes(proceso, &inicio, &fin, &nucleo, &usuario)) return 0;
+  return (static_cast<ULONGLONG>(inicio.dwHighDateTime) << 32) |
+         inicio.dwLowDateTime;
+}
+
+// Whether the desktop's shell started this process: a shortcut, a
+// double-click, the Start menu or Win+R, so a person opened its window. A
+// scheduled task, a service, a script or a terminal is another parent; a
+// task may even run on a console that no one can see, and would wait for a
+// key for ever.
+bool FunIniciadoPorElEscritorio() {
+  DWORD escritorio = 0;
+  const HWND ventana = GetShellWindow();
+  if (ventana == nullptr || GetWindowThreadProcessId(ventana, &escritorio) == 0)
+    return false;
+  HANDLE foto = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (foto == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W proceso;
+  proceso.dwSize = sizeof proceso;
+  DWORD padre = 0;
+  for (BOOL hay = Process32FirstW(foto, &proceso); hay;
+       hay = Process32NextW(foto, &proceso)) {
+    if (proceso.th32ProcessID == GetCurrentProcessId()) {
+      padre = proceso.th32ParentProcessID;
+      break;
+    }
+  }
+  CloseHandle(foto);
+  if (padre == 0 || padre != escritorio) return false;
+  // A parent's number outlives it and may be given to another process; a
+  // shell started after this process cannot be the one that started it.
+  HANDLE shell = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, escritorio);
+  if (shell == nullptr) return false;
+  const ULONGLONG suyo = FunInicioDe(shell);
+  CloseHandle(shell);
+  return suyo != 0 && suyo <= FunInicioDe(GetCurrentProcess());
+}
+
 }  // namespace
 
 void FunEsperarTeclaSiVentanaPropia() {
   // Started from cmd, a script or another program, the console has more
   // than this process on it, or the streams are pipes or files: the output
-  // stays readable where it went, and nothing may change.
+  // stays readable where it went, and nothing may change. Alone on its
+  // console, it still waits only if a person opened it.
+  if (!FunIniciadoPorElEscritorio()) return;
   DWORD procesos[2];
   if (GetConsoleProcessList(procesos, 2) != 1) return;
   HANDLE entrada = GetStdHandle(STD_INPUT_HANDLE);

@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
-#include <system_error>
+#include <vector>
 
 #include "eventlog/bitacora.h"
 #include "platform/archivos.h"
+#include "platform/causas.h"
+#include "platform/identidad.h"
 #include "platform/texto.h"
 #include "platform/ventana.h"
 #include "report/modelo.h"
@@ -73,7 +76,7 @@ std::FILE* FunAbrirBitacora(const char* ruta) {
 int FunTerminarSalida() {
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
   std::fprintf(stderr, "%s: no se puede escribir en la salida: %s\n", kPrograma,
-               std::strerror(errno));
+               FunCausaEnEspanol(errno).c_str());
   return 1;
 }
 
@@ -85,11 +88,50 @@ void FunAvisarRuta(const char* antes, const char* ruta, const char* despues) {
   std::fprintf(stderr, "%s\n", despues);
 }
 
+// One line on standard error: the program, `antes`, the path and the cause
+// of the failure whose errno is `error`.
+void FunAvisarFallo(const char* antes, const char* ruta, int error) {
+  FunAvisarRuta(antes, ruta, (": " + FunCausaEnEspanol(error)).c_str());
+}
+
 int FunErrorDeUso(const char* motivo, const char* argumento) {
   FunAvisarRuta((std::string(motivo) + ": ").c_str(), argumento, "");
   std::fprintf(stderr, "\n%s", kUso);
   return 2;
 }
+
+/* ------------------------------------------------------ --salida's guard */
+
+// The files a console keeps in its folder, which a report written over
+// them would lose: the log, the backup of the turns still waiting, and the
+// lock that keeps a second console out; each as a person calls it.
+const char* const kArchivosDeConsola[][2] = {
+    {"bitacora.txt", "la bitacora"},
+    {"cola_respaldo.txt", "el respaldo de la cola"},
+    {"quenvaro.lock", "el cerrojo de la consola"},
+};
+
+// Which of a console's files `salida` is, as a person calls it, or nullptr
+// when none: any log of `bitacoras`, or the log, the backup or the lock of
+// their folders or of `salida`'s own. Whether two names are one file is
+// what the system says of the files, however the names are spelt.
+const char* FunArchivoDeConsola(const char* salida,
+                                const std::vector<std::string>& bitacoras) {
+  std::vector<std::filesystem::path> carpetas = {
+      std::filesystem::u8path(salida).parent_path()};
+  for (const std::string& bitacora : bitacoras) {
+    if (FunMismoArchivo(salida, bitacora.c_str()))
+      return kArchivosDeConsola[0][1];
+    carpetas.push_back(std::filesystem::u8path(bitacora).parent_path());
+  }
+  for (const std::filesystem::path& carpeta : carpetas)
+    for (const auto& archivo : kArchivosDeConsola)
+      if (FunMismoArchivo(salida, (carpeta / archivo[0]).u8string().c_str()))
+        return archivo[1];
+  return nullptr;
+}
+
+/* --------------------------------------------------------- command line */
 
 // Reads the command line into the options. Returns -1 to go on, or the
 // exit status to end with.
@@ -142,41 +184,72 @@ int FunLeerOpciones(int argc, char** argv) {
   }
   if (abrirSalida && rutaSalida == nullptr)
     return FunErrorDeUso("opcion sin --salida", "--abrir");
-  // The report written over the log would lose every record in it.
-  std::error_code error;
-  if (rutaSalida != nullptr &&
-      std::filesystem::equivalent(std::filesystem::u8path(informe.ruta),
-                                  std::filesystem::u8path(rutaSalida), error))
-    return FunErrorDeUso("la salida es la bitacora", rutaSalida);
+  // Refused before anything is written: the report in place of the log
+  // would lose every record, in place of the backup every waiting turn.
+  const char* deConsola = rutaSalida != nullptr
+                              ? FunArchivoDeConsola(rutaSalida, {informe.ruta})
+                              : nullptr;
+  if (deConsola != nullptr)
+    return FunErrorDeUso((std::string("la salida es ") + deConsola).c_str(),
+                         rutaSalida);
   return -1;
 }
 
-// Puts the report written to `temporal` in place of --salida's file; on
-// any failure, says why, removes `temporal` and leaves that file as it
+/* ------------------------------------------------------ --salida's file */
+
+// The temporary that --salida's file is written to, beside it.
+std::string temporal;
+
+// Creates the temporary, new, under a name no file had: --salida's with a
+// random part and .tmp. In a folder shared by several accounts another may
+// have planted a link there (to the log): nothing already there is opened,
+// and a name that is taken gives way to another.
+std::FILE* FunCrearTemporal() {
+  std::random_device azar;
+  for (int vez = 0; vez < 16; ++vez) {
+    char sufijo[24];
+    std::snprintf(sufijo, sizeof sufijo, ".%08x.tmp",
+                  static_cast<unsigned>(azar()));
+    temporal = std::string(rutaSalida) + sufijo;
+    std::FILE* archivo = FunCrearParaEscribir(temporal.c_str());
+    if (archivo != nullptr || errno != EEXIST) return archivo;
+  }
+  return nullptr;
+}
+
+bool FunReemplazarSalida() {
+  return FunReemplazarForzado(temporal.c_str(), rutaSalida);
+}
+
+// Puts the report written to the temporary in place of --salida's file; on
+// any failure, says why, removes the temporary and leaves that file as it
 // was. The stream is closed in any case. 0, or 1 after a failure.
-int FunTerminarArchivo(std::FILE* destino, const std::string& temporal) {
+int FunTerminarArchivo(std::FILE* destino) {
   bool escrito = std::fflush(destino) == 0 && !std::ferror(destino);
   int error = errno;
   if (!FunCerrarForzado(destino) && escrito) {
     escrito = false;
     error = errno;
   }
-  if (escrito && !FunReemplazarForzado(temporal.c_str(), rutaSalida)) {
-    escrito = false;
-    error = errno;
-  }
-  if (escrito) return 0;
+  // A scanner or a backup holds the old file for a moment, as it does the
+  // console's backup, and is waited out the same way.
+  if (escrito && FunReintentar(FunReemplazarSalida, true)) return 0;
+  if (escrito) error = errno;
   FunBorrarArchivo(temporal.c_str());
-  FunAvisarRuta("no se puede escribir ", rutaSalida,
-                (std::string(": ") + std::strerror(error)).c_str());
+  if (escrito && error == EBUSY)
+    FunAvisarRuta("", rutaSalida,
+                  " esta abierto en otro programa (Excel?): cierrelo y vuelva "
+                  "a intentarlo");
+  else
+    FunAvisarFallo(escrito ? "no se puede reemplazar " : "no se puede escribir ",
+                   rutaSalida, error);
   return 1;
 }
 
-// Opens where the report goes: standard output, or `temporal` for
+// Opens where the report goes: standard output, or the temporary for
 // --salida. nullptr, after saying why, when it cannot be written.
-std::FILE* FunAbrirDestino(const std::string& temporal) {
-  std::FILE* destino =
-      rutaSalida != nullptr ? FunAbrirParaEscribir(temporal.c_str()) : stdout;
+std::FILE* FunAbrirDestino() {
+  std::FILE* destino = rutaSalida != nullptr ? FunCrearTemporal() : stdout;
   // The spreadsheet's CR LF must come once, and a saved page's bytes as
   // made; the text report and --csv are text files of the system, as they
   // are on standard output.
@@ -185,13 +258,18 @@ std::FILE* FunAbrirDestino(const std::string& temporal) {
   if (destino != nullptr && (!binario || FunPasarABinario(destino)))
     return destino;
   const int error = errno;
-  if (destino != nullptr && destino != stdout) {
+  if (destino == nullptr) {
+    // What failed is the new file in --salida's folder, not --salida's own.
+    FunAvisarFallo("no se puede crear el archivo temporal ", temporal.c_str(),
+                   error);
+    return nullptr;
+  }
+  if (destino != stdout) {
     std::fclose(destino);
     FunBorrarArchivo(temporal.c_str());
   }
-  FunAvisarRuta("no se puede escribir ",
-                rutaSalida != nullptr ? rutaSalida : "en la salida",
-                (std::string(": ") + std::strerror(error)).c_str());
+  FunAvisarFallo("no se puede escribir ",
+                 rutaSalida != nullptr ? rutaSalida : "en la salida", error);
   return nullptr;
 }
 
@@ -203,8 +281,7 @@ int FunGenerarInforme(int argc, char** argv) {
 
   std::FILE* archivo = FunAbrirBitacora(informe.ruta);
   if (archivo == nullptr) {
-    const std::string causa = std::string(": ") + std::strerror(errno);
-    FunAvisarRuta("no se puede abrir ", informe.ruta, causa.c_str());
+    FunAvisarFallo("no se puede abrir ", informe.ruta, errno);
     return 1;
   }
   const bool leida = FunContarBitacora(archivo, &informe);
@@ -212,17 +289,15 @@ int FunGenerarInforme(int argc, char** argv) {
   std::fclose(archivo);
   if (!leida) {
     const std::string causa =
-        std::string(": ") + (error != 0 ? std::strerror(error)
-                                        : "el archivo cambio durante la lectura");
+        ": " + (error != 0 ? FunCausaEnEspanol(error)
+                           : std::string("el archivo cambio durante la lectura"));
     FunAvisarRuta("no se puede leer ", informe.ruta, causa.c_str());
     return 1;
   }
 
   // Only once the log is read is there a file: a failure before leaves
   // none, and an earlier report stays as it was.
-  const std::string temporal =
-      rutaSalida != nullptr ? std::string(rutaSalida) + ".tmp" : "";
-  std::FILE* destino = FunAbrirDestino(temporal);
+  std::FILE* destino = FunAbrirDestino();
   if (destino == nullptr) return 1;
   switch (vista) {
     case kVistaTexto: FunImprimirTexto(informe, destino); break;
@@ -231,7 +306,7 @@ int FunGenerarInforme(int argc, char** argv) {
     case kVistaHtml: FunImprimirHtml(informe, destino); break;
   }
   if (rutaSalida == nullptr) return FunTerminarSalida();
-  if (FunTerminarArchivo(destino, temporal) != 0) return 1;
+  if (FunTerminarArchivo(destino) != 0) return 1;
   if (abrirSalida && !FunAbrirConPredeterminado(rutaSalida)) {
     FunAvisarRuta("", rutaSalida,
                   " esta escrito, pero no se pudo abrir con su programa "
@@ -247,8 +322,10 @@ int FunGenerarInforme(int argc, char** argv) {
 
 int FunEjecutarInforme(int argc, char** argv) {
   const int estado = FunGenerarInforme(argc, argv);
-  // Its lines, or the page's absence, are the answer: a window opened for
-  // the report alone keeps them until a key is pressed.
-  FunEsperarTeclaSiVentanaPropia();
+  // A window that a person opened for the report alone keeps what there is
+  // to read until a key is pressed: why it failed, or the report itself.
+  // A file written is its own answer (--abrir shows it), and a window
+  // that closes by itself never holds up a scheduled report.
+  if (estado != 0 || rutaSalida == nullptr) FunEsperarTeclaSiVentanaPropia();
   return estado;
 }

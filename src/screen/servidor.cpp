@@ -26,6 +26,7 @@
 #endif
 
 #include "platform/archivos.h"
+#include "platform/causas.h"
 #include "platform/red.h"
 #include "platform/texto.h"
 #include "platform/ventana.h"
@@ -408,7 +409,7 @@ bool FunEscuchar(tcp::acceptor* aceptadorNuevo, const tcp::endpoint& punto,
 
 // Why the address or the port cannot be used, in the program's words, for
 // the failures it can name; the system's own text, in English on most
-// systems, comes after a Spanish word for the rest.
+// systems, comes after the Spanish label that the report uses too.
 std::string FunMotivoEnEspanol(const beast::error_code& error,
                                unsigned short puerto) {
   namespace errc = boost::system::errc;  // the same on every system
@@ -437,7 +438,7 @@ std::string FunMotivoEnEspanol(const beast::error_code& error,
   if (error == errc::too_many_files_open || error == errc::no_buffer_space ||
       error == errc::not_enough_memory)
     return "el sistema no tiene recursos libres (" + error.message() + ")";
-  return "error del sistema (" + error.message() + ")";
+  return FunErrorDelSistema(error.message());
 }
 
 // The screen writes nothing and holds nothing that needs an orderly end,
