@@ -362,9 +362,37 @@ TEST(PantallaConConsola, UnDiaOcupadoMientrasLosClientesConsultan) {
 TEST(PantallaAbrir, AbreSuPaginaEnElNavegadorCuandoYaEscucha) {
   CarpetaTemporal carpeta;
   NavegadorFalso navegador(carpeta.ruta());
-  Pantalla pantalla(carpeta.ruta(), 0, true);
+  Pantalla pantalla(carpeta.ruta(), 0, "--abrir");
   EXPECT_EQ(navegador.Abiertos(1),
             "http://127.0.0.1:" + std::to_string(pantalla.puerto()) + "/\n");
+}
+
+TEST(PantallaAbrir, QuioscoEnChromeOSinElEnUnaVentanaDiciendolo) {
+  CarpetaTemporal carpeta;
+  NavegadorFalso navegador(carpeta.ruta());
+  // The fakes alone on PATH: no browser of this machine is found.
+  setenv("PATH", (carpeta.ruta() / "falso").c_str(), 1);
+  const std::string aviso =
+      "no se pudo abrir Edge ni Chrome en modo quiosco; la pagina se abre en "
+      "una ventana del navegador predeterminado\n";
+  {
+    Pantalla sinQuiosco(carpeta.ruta(), 0, "--quiosco");
+    const std::string url =
+        "http://127.0.0.1:" + std::to_string(sinQuiosco.puerto()) + "/";
+    EXPECT_EQ(navegador.Abiertos(1), url + "\n");
+    EXPECT_NE(sinQuiosco.Inicio().find(aviso), std::string::npos);
+  }
+  const fs::path chrome = carpeta.ruta() / "falso" / "google-chrome";
+  fs::copy_file(carpeta.ruta() / "falso" / "xdg-open", chrome);
+  Pantalla enQuiosco(carpeta.ruta(), 0, "--quiosco");
+  const std::string url =
+      "http://127.0.0.1:" + std::to_string(enQuiosco.puerto()) + "/";
+  const std::string abiertos = navegador.Abiertos(2);
+  const std::string ultimo = abiertos.substr(abiertos.find('\n') + 1);
+  EXPECT_EQ(ultimo.rfind("--kiosk --autoplay-policy=no-user-gesture-required "
+                         "--no-first-run --user-data-dir=", 0), 0u) << ultimo;
+  EXPECT_EQ(ultimo.substr(ultimo.size() - url.size() - 1), url + "\n");
+  EXPECT_EQ(enQuiosco.Inicio().find(aviso), std::string::npos);
 }
 #endif
 
