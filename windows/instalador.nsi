@@ -181,7 +181,7 @@ SectionEnd
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecProgramas} "La consola de turnos, la pantalla de la sala, el informe de atención y la guía de uso, con sus accesos directos en el menú Inicio (la consola, también en el escritorio). Siempre se instalan."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecInicio} "La pantalla de la sala se abre sola al entrar en Windows, sin que nadie tenga que buscarla."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecRed} "Un televisor, una tableta u otro equipo de la misma red podrá ver la pantalla. No tiene contraseña: la ve cualquiera de la red, pero solo muestra números, nunca nombres. La primera vez, Windows pide que un administrador la deje pasar por el firewall."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecRed} "Un televisor u otro equipo de la misma red podrá ver la pantalla. No tiene contraseña: la ve cualquiera de la red, pero solo muestra números, nunca nombres. La primera vez, Windows pide que un administrador la deje pasar por el firewall."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 ;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;; choices
@@ -479,22 +479,63 @@ FunctionEnd
 
 ;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;; shortcuts
 
+; $3 = the arguments of the shortcut $R1, read through the shell's own
+; IShellLinkW (CLSID_ShellLink) and IPersistFile, as Explorer reads them;
+; $0 = 0 when they could be read.
+!define CLSID_ShellLink "{00021401-0000-0000-C000-000000000046}"
+!define IID_IShellLinkW "{000214F9-0000-0000-C000-000000000046}"
+!define IID_IPersistFile "{0000010b-0000-0000-C000-000000000046}"
+Function LeerArgumentos
+  StrCpy $3 ""
+  System::Call "ole32::CoCreateInstance(g '${CLSID_ShellLink}', p 0, i 1, g '${IID_IShellLinkW}', *p .r1) i .r0"
+  ${If} $0 != 0
+    Return
+  ${EndIf}
+  System::Call "$1->0(g '${IID_IPersistFile}', *p .r2) i .r0"  ; QueryInterface
+  ${If} $0 == 0
+    System::Call "$2->5(w '$R1', i 0) i .r0"  ; IPersistFile::Load
+    ${If} $0 == 0
+      System::Call "$1->10(w .r3, i ${NSIS_MAX_STRLEN}) i .r0"  ; GetArguments
+    ${EndIf}
+    System::Call "$2->2()"  ; Release
+  ${EndIf}
+  System::Call "$1->2()"
+FunctionEnd
+
 ; Writes the shortcut $R1 to $R2 with arguments $R3 and description $R4,
 ; starting in the folder SetOutPath last named, unless the office has
-; edited it since the last install: a shortcut whose file time is no longer
-; the one recorded then (under the name $R5) is kept as it is. When the
-; choices now differ from those it was written with, a message says so.
+; edited it since the last install, which it then keeps as it is: its
+; arguments are no longer those written then (recorded under the name $R5;
+; $R9 for an install before the record), or its file time is no longer the
+; one recorded. When the choices now differ from those it was written with,
+; a message says that it does not carry them.
 Function Acceso
-  ReadRegStr $0 SHCTX "${AJUSTES}" "Acceso $R5"
-  ${If} $0 != ""
-  ${AndIf} ${FileExists} "$R1"
+  ${If} ${FileExists} "$R1"
+    ClearErrors
+    ReadRegStr $4 SHCTX "${AJUSTES}" "Argumentos $R5"
+    ${If} ${Errors}
+      StrCpy $4 $R9
+    ${EndIf}
+    StrCpy $5 0
+    Call LeerArgumentos
+    ${If} $0 == 0
+    ${AndIf} $3 S!= $4
+      StrCpy $5 1
+    ${EndIf}
+    ReadRegStr $0 SHCTX "${AJUSTES}" "Acceso $R5"
     GetFileTime "$R1" $1 $2
-    ${If} "$1 $2" != $0
+    ${If} $0 != ""
+    ${AndIf} "$1 $2" != $0
+      StrCpy $5 1
+    ${EndIf}
+    ${If} $5 == 1
       DetailPrint "Se conserva, como se modificó: $R1"
-      ReadRegStr $0 SHCTX "${AJUSTES}" "Argumentos $R5"
-      ${If} $0 != $R3
+      ${If} $4 S!= $R3
         MessageBox MB_OK|MB_ICONINFORMATION "El acceso directo $R1 se modificó a mano y se conserva como está, así que no lleva las opciones elegidas ahora ($R3).$\r$\n$\r$\nPara que las lleve, bórrelo y vuelva a instalar." /SD IDOK
       ${EndIf}
+      ; Recorded as written by then, so that a later change of the
+      ; choices is told again.
+      WriteRegStr SHCTX "${AJUSTES}" "Argumentos $R5" "$4"
       Return
     ${EndIf}
   ${EndIf}
@@ -504,12 +545,13 @@ Function Acceso
   WriteRegStr SHCTX "${AJUSTES}" "Argumentos $R5" "$R3"
 FunctionEnd
 
-!macro ACCESO enlace programa argumentos descripcion nombre
+!macro ACCESO enlace programa argumentos descripcion nombre anteriores
   StrCpy $R1 "${enlace}"
   StrCpy $R2 "${programa}"
   StrCpy $R3 "${argumentos}"
   StrCpy $R4 "${descripcion}"
   StrCpy $R5 "${nombre}"
+  StrCpy $R9 "${anteriores}"
   Call Acceso
 !macroend
 
@@ -526,6 +568,12 @@ Section "-Accesos"
   ${If} $Puerto != ${PUERTO_POR_OMISION}
     StrCpy $R6 "$R6 --puerto $Puerto"
   ${EndIf}
+  ; What an install before the record wrote on the screen's shortcuts.
+  ReadRegDWORD $0 SHCTX "${CLAVE}" "RedLocal"
+  StrCpy $R8 "--abrir"
+  ${If} $0 == 1
+    StrCpy $R8 "--escuchar 0.0.0.0 --abrir"
+  ${EndIf}
   StrCpy $R7 ""
   ${If} $Todos == 1
     StrCpy $R7 "/TODOS"
@@ -533,16 +581,18 @@ Section "-Accesos"
   SetOutPath "$Datos"
   CreateDirectory "${MENU}"
   !insertmacro ACCESO "${MENU}\Consola de turnos.lnk" "$INSTDIR\quenvaro.exe" "" \
-    "Registrar y llamar los turnos" "consola"
+    "Registrar y llamar los turnos" "consola" ""
   !insertmacro ACCESO "$DESKTOP\Consola de turnos.lnk" "$INSTDIR\quenvaro.exe" "" \
-    "Registrar y llamar los turnos" "consola escritorio"
+    "Registrar y llamar los turnos" "consola escritorio" ""
   !insertmacro ACCESO "${MENU}\Pantalla de la sala.lnk" "$INSTDIR\quenvaro-pantalla.exe" \
-    "$R6" "Mostrar los turnos en la pantalla de la sala de espera" "pantalla"
+    "$R6" "Mostrar los turnos en la pantalla de la sala de espera" "pantalla" "$R8"
   !insertmacro ACCESO "${MENU}\Informe de atención.lnk" "$INSTDIR\quenvaro-informe.exe" \
-    "--html --salida informe.html --abrir" "Ver el informe de atención día por día" "informe"
+    "--html --salida informe.html --abrir" "Ver el informe de atención día por día" \
+    "informe" "--html --salida informe.html --abrir"
   !insertmacro ACCESO "${MENU}\Informe para Excel.lnk" "$INSTDIR\quenvaro-informe.exe" \
     "--excel --salida informe.csv --abrir" \
-    "Abrir las cifras de cada día en una hoja de cálculo" "excel"
+    "Abrir las cifras de cada día en una hoja de cálculo" "excel" \
+    "--excel --salida informe.csv --abrir"
   CreateShortCut "${MENU}\Guía de uso.lnk" "$INSTDIR\guia.html" "" "" 0 \
     SW_SHOWNORMAL "" "La guía de Quenvaro para la oficina"
   CreateShortCut "${MENU}\Desinstalar Quenvaro.lnk" "$INSTDIR\${DESINSTALADOR}" "$R7" \
@@ -550,7 +600,7 @@ Section "-Accesos"
   ${If} ${SectionIsSelected} ${SecInicio}
     !insertmacro ACCESO "$SMSTARTUP\Pantalla de la sala.lnk" \
       "$INSTDIR\quenvaro-pantalla.exe" "$R6" \
-      "Mostrar los turnos en la pantalla de la sala de espera" "inicio"
+      "Mostrar los turnos en la pantalla de la sala de espera" "inicio" "$R8"
     WriteRegDWORD SHCTX "${AJUSTES}" "InicioWindows" 1
   ${Else}
     Delete "$SMSTARTUP\Pantalla de la sala.lnk"
