@@ -362,6 +362,7 @@ TEST(PantallaConConsola, UnDiaOcupadoMientrasLosClientesConsultan) {
 TEST(PantallaAbrir, AbreSuPaginaEnElNavegadorCuandoYaEscucha) {
   CarpetaTemporal carpeta;
   NavegadorFalso navegador(carpeta.ruta());
+  Pantalla(carpeta.ruta()).Inicio();  // without --abrir, no browser
   Pantalla pantalla(carpeta.ruta(), 0, "--abrir");
   EXPECT_EQ(navegador.Abiertos(1),
             "http://127.0.0.1:" + std::to_string(pantalla.puerto()) + "/\n");
