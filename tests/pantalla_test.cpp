@@ -362,10 +362,39 @@ TEST(PantallaConConsola, UnDiaOcupadoMientrasLosClientesConsultan) {
 TEST(PantallaAbrir, AbreSuPaginaEnElNavegadorCuandoYaEscucha) {
   CarpetaTemporal carpeta;
   NavegadorFalso navegador(carpeta.ruta());
-  Pantalla pantalla(carpeta.ruta(), 0, true);
+  Pantalla(carpeta.ruta()).Inicio();  // without --abrir, no browser
+  Pantalla pantalla(carpeta.ruta(), 0, "--abrir");
   EXPECT_EQ(navegador.Abiertos(1),
             "http://127.0.0.1:" + std::to_string(pantalla.puerto()) + "/\n");
 }
+
+TEST(PantallaAbrir, QuioscoEnChromeOSinElEnUnaVentanaDiciendolo) {
+  CarpetaTemporal carpeta;
+  NavegadorFalso navegador(carpeta.ruta());
+  // The fakes alone on PATH: no browser of this machine is found.
+  setenv("PATH", (carpeta.ruta() / "falso").c_str(), 1);
+  const std::string aviso = "no se pudo abrir Edge ni Chrome en modo quiosco; "
+                            "la pagina se abre en una ventana del navegador "
+                            "predeterminado\n";
+  for (const bool conChrome : {false, true}) {
+    if (conChrome)
+      fs::copy_file(carpeta.ruta() / "falso" / "xdg-open",
+                    carpeta.ruta() / "falso" / "google-chrome");
+    Pantalla pantalla(carpeta.ruta(), 0, "--quiosco");
+    const std::string url =
+        "http://127.0.0.1:" + std::to_string(pantalla.puerto()) + "/\n";
+    // Without a browser for the kiosk, xdg-open is given the address alone.
+    const std::string abiertos = navegador.Abiertos(conChrome ? 2 : 1);
+    const std::string ultimo =
+        abiertos.substr(abiertos.rfind('\n', abiertos.size() - 2) + 1);
+    const char* kiosco = "--kiosk --autoplay-policy=no-user-gesture-required "
+                         "--no-first-run --user-data-dir=";
+    EXPECT_EQ(ultimo.rfind(conChrome ? kiosco : "http", 0), 0u) << ultimo;
+    EXPECT_EQ(ultimo.substr(ultimo.size() - url.size()), url);
+    EXPECT_EQ(pantalla.Inicio().find(aviso) != std::string::npos, !conChrome);
+  }
+}
+
 #endif
 
 }  // namespace

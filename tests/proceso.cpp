@@ -228,7 +228,7 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
   return EjecutarConArgumentos(L"quenvaro-pantalla.exe", carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir) {
+Pantalla::Pantalla(const fs::path& carpeta, int puerto, const char* abrir) {
   SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
   HANDLE lectura, escritura;
   if (!CreatePipe(&lectura, &escritura, &heredable, 0))
@@ -236,7 +236,7 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir) {
   SetHandleInformation(lectura, HANDLE_FLAG_INHERIT, 0);
   std::vector<std::string> argumentos = {"--puerto", std::to_string(puerto),
                                          carpeta.u8string()};
-  if (abrir) argumentos.push_back("--abrir");
+  if (abrir != nullptr) argumentos.push_back(abrir);
   proceso_ = Iniciar(RutaPrograma(L"quenvaro-pantalla.exe"), argumentos,
                      carpeta, AbrirHeredable("NUL", false), escritura,
                      GetStdHandle(STD_ERROR_HANDLE));
@@ -436,7 +436,7 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
   return EjecutarConArgumentos(QUENVARO_PANTALLA_EXE, carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir) {
+Pantalla::Pantalla(const fs::path& carpeta, int puerto, const char* abrir) {
   const std::string textoPuerto = std::to_string(puerto);
   int tubo[2];
   if (pipe(tubo) != 0) throw std::runtime_error("pipe failed");
@@ -447,7 +447,7 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir) {
     close(tubo[0]);
     close(tubo[1]);
     execl(QUENVARO_PANTALLA_EXE, QUENVARO_PANTALLA_EXE, "--puerto",
-          textoPuerto.c_str(), carpeta.c_str(), abrir ? "--abrir" : nullptr,
+          textoPuerto.c_str(), carpeta.c_str(), abrir,
           static_cast<char*>(nullptr));
     _exit(127);
   }

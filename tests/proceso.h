@@ -75,9 +75,9 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
 // `puerto` of 127.0.0.1 (0: a free one) for as long as the object lives.
 class Pantalla {
  public:
-  // With `abrir`, it is started with --abrir too.
+  // With `abrir` ("--abrir", "--quiosco"), it is started with that too.
   explicit Pantalla(const fs::path& carpeta, int puerto = 0,
-                    bool abrir = false);
+                    const char* abrir = nullptr);
   ~Pantalla() { Detener(); }
   int puerto() const { return puerto_; }
   // Everything it printed before it answered its first request.

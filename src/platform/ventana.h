@@ -1,7 +1,7 @@
 // The program's window and the desktop around it: keeping a console window
 // that a person opened for this program alone (a double-click, a shortcut)
 // until its last lines are read, and handing a file or an address to the
-// program the desktop opens it with.
+// program the desktop opens it with, or to a full-screen browser.
 #ifndef QUENVARO_PLATFORM_VENTANA_H_
 #define QUENVARO_PLATFORM_VENTANA_H_
 
@@ -17,5 +17,13 @@ void FunEsperarTeclaSiVentanaPropia();
 // default program for it, without waiting for that program. False when it
 // could not be started.
 bool FunAbrirConPredeterminado(const char* rutaOUrl);
+
+// Opens the address `url` full screen in a browser's kiosk mode, with
+// sound allowed before any click, in a profile of its own (so that a
+// browser already open cannot take the address into a plain window): Edge,
+// else Chrome, as the system records them installed (Windows: App Paths;
+// POSIX: on PATH, Chromium too). False, without waiting for it, when
+// neither is there or it could not be started.
+bool FunAbrirEnQuiosco(const char* url);
 
 #endif  // QUENVARO_PLATFORM_VENTANA_H_

@@ -1,6 +1,7 @@
 // Windows desktop: a console window that the system opened for this program
 // alone closes the moment it ends, so such a window waits for a key first;
-// files and addresses go to ShellExecuteW, the way Explorer opens them.
+// files and addresses go to ShellExecuteW, the way Explorer opens them, and
+// the kiosk to Edge or Chrome, started directly.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <objbase.h>
@@ -116,4 +117,71 @@ bool FunAbrirConPredeterminado(const char* rutaOUrl) {
       nullptr, L"open", objetivo.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (SUCCEEDED(com)) CoUninitialize();
   return resultado > 32;  // as ShellExecute reports success
+}
+
+namespace {
+
+// The program `exe` (msedge.exe) as Windows records it installed, under App
+// Paths, for this account or the PC, in either registry view (a 32-bit
+// browser records itself in the other one); empty when it is not there.
+std::wstring FunProgramaInstalado(const wchar_t* exe) {
+  const std::wstring clave =
+      std::wstring(L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") +
+      exe;
+  for (HKEY raiz : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    for (DWORD vista : {DWORD{0}, DWORD{RRF_SUBKEY_WOW6464KEY},
+                        DWORD{RRF_SUBKEY_WOW6432KEY}}) {
+      wchar_t ruta[MAX_PATH * 2];
+      DWORD bytes = sizeof ruta;
+      if (RegGetValueW(raiz, clave.c_str(), nullptr, RRF_RT_REG_SZ | vista,
+                       nullptr, ruta, &bytes) != ERROR_SUCCESS)
+        continue;
+      std::wstring programa(ruta);
+      // Some installers write the path in quotes.
+      if (programa.size() > 1 && programa.front() == L'"' &&
+          programa.back() == L'"')
+        programa = programa.substr(1, programa.size() - 2);
+      const DWORD atributos = GetFileAttributesW(programa.c_str());
+      if (atributos != INVALID_FILE_ATTRIBUTES &&
+          (atributos & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return programa;
+    }
+  }
+  return std::wstring();
+}
+
+}  // namespace
+
+bool FunAbrirEnQuiosco(const char* url) {
+  const std::wstring direccion = FunAUtf16(url);
+  if (direccion.empty() || direccion.find(L'"') != std::wstring::npos)
+    return false;
+  std::wstring programa = FunProgramaInstalado(L"msedge.exe");
+  // Edge's own kiosk opens in its "digital sign" form unless told.
+  std::wstring propias = L" --edge-kiosk-type=fullscreen";
+  if (programa.empty()) {
+    programa = FunProgramaInstalado(L"chrome.exe");
+    propias.clear();
+  }
+  if (programa.empty()) return false;
+  std::wstring linea = L"\"" + programa + L"\" --kiosk \"" + direccion + L"\"" +
+                       propias +
+                       L" --no-first-run --autoplay-policy=no-user-gesture-required";
+  // A profile of its own: with the browser already open, the flags would
+  // otherwise go to that browser, which opens a plain window, muted.
+  wchar_t local[MAX_PATH];
+  const DWORD largo = GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+  if (largo > 0 && largo < MAX_PATH)
+    linea += L" \"--user-data-dir=" + std::wstring(local, largo) +
+             L"\\Quenvaro\\quiosco\"";
+  STARTUPINFOW inicio{};
+  inicio.cb = sizeof inicio;
+  PROCESS_INFORMATION proceso{};
+  // No handle is inherited: the browser must not keep the screen's port.
+  if (!CreateProcessW(programa.c_str(), &linea[0], nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &inicio, &proceso))
+    return false;
+  CloseHandle(proceso.hThread);
+  CloseHandle(proceso.hProcess);
+  return true;
 }

@@ -16,8 +16,8 @@ namespace {
 const char kPrograma[] = "quenvaro-pantalla";
 const char kUso[] =
     "Uso: quenvaro-pantalla [--puerto N] [--escuchar DIRECCION] [CARPETA]\n"
-    "     quenvaro-pantalla --abrir [--puerto N] [--escuchar DIRECCION] "
-    "[CARPETA]\n"
+    "     quenvaro-pantalla --abrir|--quiosco [--puerto N] "
+    "[--escuchar DIRECCION] [CARPETA]\n"
     "Sirve la pantalla de la sala de espera: una pagina web con el turno que\n"
     "se atiende, los llamados antes, los siguientes y la espera estimada,\n"
     "tomados de los archivos de la consola Quenvaro, que solo lee. Escribe al\n"
@@ -32,6 +32,8 @@ const char kUso[] =
     "                        los demas equipos de la red local)\n"
     "  --abrir               abre la pagina en el navegador predeterminado\n"
     "                        cuando ya escucha\n"
+    "  --quiosco             como --abrir, pero a pantalla completa y con\n"
+    "                        sonido desde el principio, en Edge o Chrome\n"
     "  --help                muestra esta ayuda\n"
     "\n"
     "GET / da la pagina; GET /estado, los datos en JSON. La pantalla no tiene\n"
@@ -81,8 +83,9 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(arg, "--help") == 0) {
       std::fputs(kUso, stdout);
       return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
-    } else if (std::strcmp(arg, "--abrir") == 0) {
-      FunAbrirNavegadorAlEscuchar();
+    } else if (std::strcmp(arg, "--abrir") == 0 ||
+               std::strcmp(arg, "--quiosco") == 0) {
+      FunAbrirNavegadorAlEscuchar(arg[2] == 'q');
     } else if (std::strcmp(arg, "--puerto") == 0 ||
                std::strcmp(arg, "--escuchar") == 0) {
       if (i + 1 == argc) return FunErrorDeUso("falta el valor de", arg);

@@ -74,7 +74,8 @@ tcp::acceptor* aceptador = nullptr;
 asio::steady_timer* pausaAceptar = nullptr;
 std::list<Conexion*> conexiones;  // the open ones, oldest first
 bool aceptando = false;           // an accept is pending
-bool abrirNavegador = false;      // --abrir
+bool abrirNavegador = false;      // --abrir or --quiosco
+bool enQuiosco = false;           // --quiosco
 
 // How many of them each client address holds, those closed to make room
 // left out.
@@ -453,7 +454,10 @@ bool FunDireccionValida(const char* direccion) {
   return !error;
 }
 
-void FunAbrirNavegadorAlEscuchar() { abrirNavegador = true; }
+void FunAbrirNavegadorAlEscuchar(bool quiosco) {
+  abrirNavegador = true;
+  enQuiosco = quiosco;
+}
 
 int FunServir(const char* direccion, unsigned short puerto) {
   std::signal(SIGINT, FunTerminarYa);
@@ -472,9 +476,15 @@ int FunServir(const char* direccion, unsigned short puerto) {
   // Screens polling without pause must not slow the console's commands.
   FunCederProcesador();
   // The server keeps running either way: the page can be opened by hand.
-  if (abrirNavegador && !FunAbrirConPredeterminado(abrir.c_str())) {
-    std::printf("%s: no se pudo iniciar el navegador; abra %s a mano\n",
-                kPrograma, abrir.c_str());
+  if (abrirNavegador) {
+    bool abierta = false;
+    if (enQuiosco && !(abierta = FunAbrirEnQuiosco(abrir.c_str())))
+      std::printf("%s: no se pudo abrir Edge ni Chrome en modo quiosco; la "
+                  "pagina se abre en una ventana del navegador "
+                  "predeterminado\n", kPrograma);
+    if (!abierta && !FunAbrirConPredeterminado(abrir.c_str()))
+      std::printf("%s: no se pudo iniciar el navegador; abra %s a mano\n",
+                  kPrograma, abrir.c_str());
     std::fflush(stdout);
   }
 

@@ -15,8 +15,9 @@ bool FunDireccionValida(const char* direccion);
 // cannot be used.
 int FunServir(const char* direccion, unsigned short puerto);
 
-// Makes FunServir open its page in the default browser once it listens,
-// saying so in its start lines when the browser cannot be started.
-void FunAbrirNavegadorAlEscuchar();
+// Makes FunServir open its page once it listens: in the default browser,
+// or with `quiosco` full screen in a kiosk browser (FunAbrirEnQuiosco), else
+// in the default browser; each failure said in one start line.
+void FunAbrirNavegadorAlEscuchar(bool quiosco);
 
 #endif  // QUENVARO_SCREEN_SERVIDOR_H_
