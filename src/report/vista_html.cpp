@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 #include <cstring>
 #include <vector>
 
@@ -322,14 +323,20 @@ void FunEscribirTablaDias(const Informe& informe) {
                  d.pendientes, d.cierres);
   }
   const DiaInforme& t = informe.total;
+  std::strcpy(mediana, "-");
+  std::strcpy(p90, "-");
   std::strcpy(maxima, "-");
-  if (t.esperas > 0) FunFormatearEspera(t.maxima, maxima);
+  if (t.esperas > 0) {
+    FunFormatearEspera(t.mediana, mediana);
+    FunFormatearEspera(t.p90, p90);
+    FunFormatearEspera(t.maxima, maxima);
+  }
   std::fprintf(salida,
                "</tbody>\n<tfoot><tr><td>TOTAL</td><td>%lld</td><td>%lld</td>"
-               "<td></td><td></td><td>%s</td><td>%lld</td><td>%lld</td><td>"
+               "<td>%s</td><td>%s</td><td>%s</td><td>%lld</td><td>%lld</td><td>"
                "%lld</td></tr></tfoot>\n</table>\n",
-               t.sesiones, t.atendidos, maxima, t.sinRegistro, t.pendientes,
-               t.cierres);
+               t.sesiones, t.atendidos, mediana, p90, maxima, t.sinRegistro,
+               t.pendientes, t.cierres);
   std::fprintf(
       salida,
       "<p class=\"notas\">%lld d&iacute;as. Mediana, P90 y M&aacute;xima: "
@@ -369,7 +376,8 @@ void FunEscribirHoras(const Informe& informe) {
 
 }  // namespace
 
-void FunImprimirHtml(const Informe& informe, std::FILE* destino) {
+void FunImprimirHtml(const Informe& informe,
+                     const std::vector<Informe>& /*mesas*/, std::FILE* destino) {
   salida = destino;
   std::fputs(
       "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset="
