@@ -265,7 +265,7 @@ std::vector<std::vector<std::string>> Palabras(
   return palabras;
 }
 
-TEST_F(Informe, PageShowsTheTextReportsDayTable) {
+TEST_F(Informe, PageShowsDaysMonthsAndWeekdaysInWordsPeopleSay) {
   // Days without waits, with a week's wait and with everything pending.
   const std::string log = Lineas({Reg("2026-01-01 09:00:00", 1, "Ana", "1"),
                                   Reg("2026-01-08 09:00:00", 1, "Luis", "1"),
@@ -275,22 +275,23 @@ TEST_F(Informe, PageShowsTheTextReportsDayTable) {
                                   Free("2026-01-08 11:00:00", "9"),
                                   Shutdown("2026-01-08 18:00:00", 3, 3),
                                   Reg("2026-01-09 08:00:00", 1, "Gil", "1")});
-  std::vector<std::string> texto, pagina;
-  std::istringstream lineas(Correr(log, {}));
-  // The rows between the first rule and the blank line, rules aside.
-  std::string linea;
-  while (std::getline(lineas, linea) && linea.rfind("---", 0) != 0) {
-  }
-  while (std::getline(lineas, linea) && linea.size() > 1)
-    if (linea.rfind("---", 0) != 0) texto.push_back(linea);
   const std::string html = Correr(log, {"--html"});
-  const std::size_t inicio = html.find("<tbody>"), fin = html.find("</table>");
-  ASSERT_LT(inicio, fin);
-  for (std::size_t a = html.find("<tr>", inicio); a < fin;
-       a = html.find("<tr>", a + 1))
-    pagina.push_back(html.substr(a, html.find("</tr>", a) - a));
-  EXPECT_EQ(texto.size(), 4u);
-  EXPECT_EQ(Palabras(pagina), Palabras(texto));
+  // The rows of every table but the hours', each TOTAL in its table's foot.
+  std::vector<std::string> filas;
+  const std::size_t fin = html.find("<table class=\"horas\">");
+  for (std::size_t a = html.find("<tr><td>"); a < fin;
+       a = html.find("<tr><td>", a + 1))
+    filas.push_back(html.substr(a, html.find("</tr>", a) - a));
+  const std::string total = "10 min 5 s 168 h 10 min 168 h 10 min 1 2 1";
+  EXPECT_EQ(Palabras(filas),
+            Palabras({"jue 01/01/2026 1 0 - - - 0 0 0",
+                      "jue 08/01/2026 2 3 10 min 5 s 168 h 10 min 168 h 10 min "
+                      "1 1 1",
+                      "vie 09/01/2026 1 0 - - - 0 1 0", "TOTAL 4 3 " + total,
+                      "enero 2026 3 4 3 " + total, "TOTAL 3 4 3 " + total,
+                      "jueves 2 3 3 10 min 5 s 168 h 10 min 168 h 10 min 1 1 1",
+                      "viernes 1 1 0 - - - 0 1 0", "TOTAL 3 4 3 " + total}));
+  EXPECT_NE(html.find("<tfoot><tr><td>TOTAL"), std::string::npos);
 }
 
 TEST_F(Informe, PageEscapesTheLogsName) {
