@@ -38,56 +38,136 @@ void FunAgregarTramos(Distribucion* distribucion,
   }
 }
 
+// Waits under a day are counted in place, the seconds met noted and
+// sorted; the rare longer waits (and any negative one) are sorted apart.
+// Static and zero, the counts take memory only where a wait has been.
+const long long kDia = 86400;
+long long cuentas[kDia];
+std::vector<long long> vistas;
+
+// Counts `cuantas` waits of `espera` in cuentas; false if it is no wait
+// under a day.
+inline bool FunContar(long long espera, long long cuantas) {
+  if (espera >= kDia || espera < 0) return false;
+  if (cuentas[espera] == 0) vistas.push_back(espera);
+  cuentas[espera] += cuantas;
+  return true;
+}
+
+// Appends the counted waits, ascending, to *tramos, and clears the counts;
+// `largas` more tramos will follow.
+void FunVaciarCuentas(std::vector<Distribucion::Tramo>* tramos,
+                      std::size_t largas) {
+  std::sort(vistas.begin(), vistas.end());
+  // Room for exactly what comes: a month's tramos are no small vector.
+  tramos->reserve(tramos->size() + vistas.size() + largas);
+  for (long long espera : vistas) {
+    tramos->push_back({espera, cuentas[espera]});
+    cuentas[espera] = 0;
+  }
+  vistas.clear();
+}
+
+// Sorts the tramos of the longer waits, adding up those of one wait, and
+// appends them to *tramos, whose waits are all shorter (none negative: the
+// model never makes one, and a negative one would go last, still counted).
+void FunAnexarLargas(std::vector<Distribucion::Tramo>* largas,
+                     std::vector<Distribucion::Tramo>* tramos) {
+  std::sort(largas->begin(), largas->end(),
+            [](const Distribucion::Tramo& a, const Distribucion::Tramo& b) {
+              return a.espera < b.espera;
+            });
+  for (const Distribucion::Tramo& tramo : *largas) {
+    if (!tramos->empty() && tramos->back().espera == tramo.espera)
+      tramos->back().cuantas += tramo.cuantas;
+    else
+      tramos->push_back(tramo);
+  }
+}
+
+// Makes *tramos hold exactly the n >= 0 waits of `esperas`, in any order:
+// time linear in n for waits under a day.
+void FunDistribuir(const long long* esperas, std::size_t n,
+                   std::vector<Distribucion::Tramo>* tramos) {
+  static std::vector<Distribucion::Tramo> largas;
+  largas.clear();
+  for (std::size_t i = 0; i < n; ++i)
+    if (!FunContar(esperas[i], 1)) largas.push_back({esperas[i], 1});
+  tramos->clear();
+  FunVaciarCuentas(tramos, largas.size());
+  FunAnexarLargas(&largas, tramos);
+}
+
+std::vector<Distribucion::Tramo> nuevos;
+
+// Puts the loose waits of *distribucion into its tramos.
+void FunAsentar(Distribucion* distribucion) {
+  if (distribucion->sueltas.empty()) return;
+  FunDistribuir(distribucion->sueltas.data(), distribucion->sueltas.size(),
+                &nuevos);
+  distribucion->sueltas.clear();
+  FunAgregarTramos(distribucion, nuevos);
+}
+
 }  // namespace
 
-void FunDistribuir(const long long* esperas, std::size_t n,
-                   Distribucion* distribucion) {
-  // Waits under a day are counted in place, the seconds met noted and
-  // sorted; the rare longer waits are sorted apart.
-  const long long kDia = 86400;
-  static std::vector<unsigned> cuentas(kDia, 0);
-  static std::vector<long long> vistas, largas;
-  vistas.clear();
-  largas.clear();
-  for (std::size_t i = 0; i < n; ++i) {
-    const long long espera = esperas[i];
-    if (espera >= kDia) {
-      largas.push_back(espera);
-    } else if (cuentas[static_cast<std::size_t>(espera)]++ == 0) {
-      vistas.push_back(espera);
-    }
+void FunAnotarEsperas(Distribucion* distribucion, const long long* esperas,
+                      std::size_t n) {
+  distribucion->total += static_cast<long long>(n);
+  // Folded in once they would outnumber the tramos: each wait costs a
+  // constant share of a pass, and the loose ones stay a few kilobytes. A
+  // batch as large goes straight in.
+  const std::size_t lote =
+      std::max<std::size_t>(512, distribucion->tramos.size());
+  std::vector<long long>& sueltas = distribucion->sueltas;
+  if (sueltas.size() + n > lote) FunAsentar(distribucion);
+  if (n > lote) {
+    FunDistribuir(esperas, n, &nuevos);
+    FunAgregarTramos(distribucion, nuevos);
+  } else {
+    sueltas.insert(sueltas.end(), esperas, esperas + n);
   }
-  std::sort(vistas.begin(), vistas.end());
-  std::sort(largas.begin(), largas.end());
-  distribucion->tramos.clear();
-  for (long long espera : vistas) {
-    unsigned& cuenta = cuentas[static_cast<std::size_t>(espera)];
-    distribucion->tramos.push_back({espera, cuenta});
-    cuenta = 0;
-  }
-  for (long long espera : largas) {
-    if (!distribucion->tramos.empty() &&
-        distribucion->tramos.back().espera == espera)
-      ++distribucion->tramos.back().cuantas;
-    else
-      distribucion->tramos.push_back({espera, 1});
-  }
-  distribucion->total = static_cast<long long>(n);
 }
 
-void FunUnirDistribucion(Distribucion* distribucion, const Distribucion& otra) {
-  if (otra.total == 0) return;
-  distribucion->total += otra.total;
-  FunAgregarTramos(distribucion, otra.tramos);
+void FunUnirDistribucion(Distribucion* distribucion, Distribucion* otra) {
+  // Loose waits stay loose: many small distributions (a desk's day) pooled
+  // into one cost a share of a pass each, not a pass.
+  const std::vector<long long>& sueltas = otra->sueltas;
+  FunAnotarEsperas(distribucion, sueltas.data(), sueltas.size());
+  const long long enTramos =
+      otra->total - static_cast<long long>(sueltas.size());
+  if (enTramos == 0) return;
+  distribucion->total += enTramos;
+  FunAgregarTramos(distribucion, otra->tramos);
 }
 
-long long FunPercentilDistribucion(const Distribucion& distribucion,
-                                   int porCiento) {
-  const long long rango = (distribucion.total * porCiento + 99) / 100;
+long long FunPercentilDistribucion(Distribucion* distribucion, int porCiento) {
+  FunAsentar(distribucion);
+  const long long rango = (distribucion->total * porCiento + 99) / 100;
   long long vistas = 0;
-  for (const Distribucion::Tramo& tramo : distribucion.tramos) {
+  for (const Distribucion::Tramo& tramo : distribucion->tramos) {
     vistas += tramo.cuantas;
     if (vistas >= rango) return tramo.espera;
   }
-  return distribucion.tramos.empty() ? 0 : distribucion.tramos.back().espera;
+  return distribucion->tramos.empty() ? 0 : distribucion->tramos.back().espera;
+}
+
+void FunUnirVarias(Distribucion* distribucion,
+                   const std::vector<Distribucion*>& otras) {
+  static std::vector<Distribucion::Tramo> largas;
+  largas.clear();
+  std::vector<Distribucion*> todas = otras;
+  todas.push_back(distribucion);
+  long long total = 0;
+  for (Distribucion* otra : todas) {
+    FunAsentar(otra);
+    total += otra->total;
+    for (const Distribucion::Tramo& tramo : otra->tramos)
+      if (!FunContar(tramo.espera, tramo.cuantas)) largas.push_back(tramo);
+  }
+  // A new vector, not the old one cleared: its room is exactly the tramos.
+  distribucion->tramos = std::vector<Distribucion::Tramo>();
+  FunVaciarCuentas(&distribucion->tramos, largas.size());
+  FunAnexarLargas(&largas, &distribucion->tramos);
+  distribucion->total = total;
 }

@@ -15,20 +15,26 @@ struct Distribucion {
     long long cuantas;  // waits of exactly that length
   };
   std::vector<Tramo> tramos;  // ascending espera, no cuantas of 0
-  long long total = 0;        // the sum of cuantas
+  long long total = 0;        // every wait held, in tramos or sueltas
+  // Waits noted but not yet in tramos: folded in by the batch, so that a
+  // few waits at a time never cost a pass over every tramo.
+  std::vector<long long> sueltas;
 };
 
-// Makes *distribucion hold exactly the n >= 0 waits of `esperas`, in any
-// order; time linear in n for waits under a day.
-void FunDistribuir(const long long* esperas, std::size_t n,
-                   Distribucion* distribucion);
+// Adds the n >= 0 waits of `esperas`, in any order, to *distribucion.
+void FunAnotarEsperas(Distribucion* distribucion, const long long* esperas,
+                      std::size_t n);
 
-// Adds every wait of `otra` to *distribucion.
-void FunUnirDistribucion(Distribucion* distribucion, const Distribucion& otra);
+// Adds every wait of *otra to *distribucion.
+void FunUnirDistribucion(Distribucion* distribucion, Distribucion* otra);
+
+// Adds every wait of each of `otras` to *distribucion at once: time
+// linear in their distinct waits, however many they are.
+void FunUnirVarias(Distribucion* distribucion,
+                   const std::vector<Distribucion*>& otras);
 
 // The ceil(total * porCiento / 100)-th smallest wait (porCiento 1 to 100)
 // of a distribution holding at least one.
-long long FunPercentilDistribucion(const Distribucion& distribucion,
-                                   int porCiento);
+long long FunPercentilDistribucion(Distribucion* distribucion, int porCiento);
 
 #endif  // QUENVARO_REPORT_DISTRIBUCION_H_

@@ -279,7 +279,7 @@ int FunContarMesas() {
     mesa.esperasPorDia = nullptr;
     mesas.push_back(std::move(mesa));
   }
-  FunCompletarTodas(esperasTodas, &informe);
+  FunCompletarTodas(&esperasTodas, &informe);
   return 0;
 }
 

@@ -90,19 +90,12 @@ void FunSumarMesa(Informe* mesa, std::map<int, Distribucion>* esperasPorDia,
   }
   for (const DiaInforme& mes : mesa->meses)
     FunSumarCuentas(mes, FunFilaDe(&todas->meses, mes.fecha));
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < 7; ++i)
     FunSumarCuentas(mesa->semana[i], &todas->semana[i]);
-    FunUnirDistribucion(&todas->esperasSemana[i], mesa->esperasSemana[i]);
-    mesa->esperasSemana[i] = Distribucion{};
-  }
   FunSumarCuentas(mesa->total, &todas->total);
-  FunUnirDistribucion(&todas->esperasTotal, mesa->esperasTotal);
   mesa->esperasTotal = Distribucion{};
-  for (const auto& par : mesa->esperasMes)
-    FunUnirDistribucion(&todas->esperasMes[par.first], par.second);
-  mesa->esperasMes.clear();
-  for (const auto& par : *esperasPorDia)
-    FunUnirDistribucion(&(*esperasTodas)[par.first], par.second);
+  for (auto& par : *esperasPorDia)
+    FunUnirDistribucion(&(*esperasTodas)[par.first], &par.second);
   esperasPorDia->clear();
   for (int hora = 0; hora < 24; ++hora)
     todas->registrosPorHora[hora] += mesa->registrosPorHora[hora];
@@ -110,26 +103,41 @@ void FunSumarMesa(Informe* mesa, std::map<int, Distribucion>* esperasPorDia,
   todas->ultimaLineaIncompleta |= mesa->ultimaLineaIncompleta;
 }
 
-void FunCompletarTodas(const std::map<int, Distribucion>& esperasTodas,
+void FunCompletarTodas(std::map<int, Distribucion>* esperasTodas,
                        Informe* todas) {
-  const Distribucion ninguna;
+  // Each day's waits, then the months', weekdays' and total's, each put
+  // together in one pass over the days'.
+  Distribucion ninguna;
+  std::map<int, std::vector<Distribucion*>> porMes;
+  std::vector<Distribucion*> porSemana[7];
   for (DiaInforme& dia : todas->dias) {
-    const auto it = esperasTodas.find(dia.fecha);
-    FunPercentilesDe(it != esperasTodas.end() ? it->second : ninguna, &dia);
+    const auto it = esperasTodas->find(dia.fecha);
+    Distribucion* esperas = it != esperasTodas->end() ? &it->second : &ninguna;
+    FunPercentilesDe(esperas, &dia);
+    porMes[dia.fecha / 100 * 100].push_back(esperas);
+    porSemana[FunDiaDeLaSemana(dia.fecha)].push_back(esperas);
   }
+  std::vector<Distribucion*> meses;
+  for (auto& par : porMes) {
+    FunUnirVarias(&todas->esperasMes[par.first], par.second);
+    meses.push_back(&todas->esperasMes[par.first]);
+  }
+  for (int i = 0; i < 7; ++i) FunUnirVarias(&todas->esperasSemana[i], porSemana[i]);
+  FunUnirVarias(&todas->esperasTotal, meses);
+  esperasTodas->clear();
   // A month or a weekday spans as many days as any desk has in it.
   todas->total.dias = static_cast<long long>(todas->dias.size());
   for (DiaInforme& mes : todas->meses) {
     mes.dias = 0;
     for (const DiaInforme& dia : todas->dias)
       if (dia.fecha / 100 * 100 == mes.fecha) ++mes.dias;
-    FunPercentilesDe(todas->esperasMes[mes.fecha], &mes);
+    FunPercentilesDe(&todas->esperasMes[mes.fecha], &mes);
   }
   for (int i = 0; i < 7; ++i) {
     todas->semana[i].dias = 0;
     for (const DiaInforme& dia : todas->dias)
       if (FunDiaDeLaSemana(dia.fecha) == i) ++todas->semana[i].dias;
-    FunPercentilesDe(todas->esperasSemana[i], &todas->semana[i]);
+    FunPercentilesDe(&todas->esperasSemana[i], &todas->semana[i]);
   }
-  FunPercentilesDe(todas->esperasTotal, &todas->total);
+  FunPercentilesDe(&todas->esperasTotal, &todas->total);
 }

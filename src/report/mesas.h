@@ -32,7 +32,7 @@ void FunSumarMesa(Informe* mesa, std::map<int, Distribucion>* esperasPorDia,
 
 // Finishes the pool once every desk is in: each day's, month's, weekday's
 // and the total's median, P90 and longest wait over the waits of all desks.
-void FunCompletarTodas(const std::map<int, Distribucion>& esperasTodas,
+void FunCompletarTodas(std::map<int, Distribucion>* esperasTodas,
                        Informe* todas);
 
 #endif  // QUENVARO_REPORT_MESAS_H_

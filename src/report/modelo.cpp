@@ -60,7 +60,6 @@ Distribucion esperasTotal;
 std::map<int, Distribucion> esperasMes;
 Distribucion esperasSemana[7];
 std::map<int, Distribucion>* esperasPorDia = nullptr;
-Distribucion esperasDelTramo;
 
 /* ------------------------------------------------------------- calendar */
 
@@ -91,19 +90,22 @@ void FunCerrarTramo() {
   if (diaActual < 0 || esperasTramo.empty()) return;
   Dia& dia = dias[diaActual];
   ++dia.tramosConEsperas;
-  FunDistribuir(esperasTramo.data(), esperasTramo.size(), &esperasDelTramo);
-  FunUnirDistribucion(&esperasTotal, esperasDelTramo);
-  FunUnirDistribucion(&esperasMes[dia.fecha / 100 * 100], esperasDelTramo);
-  FunUnirDistribucion(&esperasSemana[FunDiaDeLaSemana(dia.fecha)],
-                      esperasDelTramo);
-  if (esperasPorDia != nullptr)
-    FunUnirDistribucion(&(*esperasPorDia)[dia.fecha], esperasDelTramo);
+  const long long* esperas = esperasTramo.data();
+  const std::size_t n = esperasTramo.size();
+  FunAnotarEsperas(&esperasTotal, esperas, n);
+  // With several desks the months and weekdays are taken from the pooled
+  // days', so each wait is noted once per day here, not three times.
+  if (esperasPorDia != nullptr) {
+    FunAnotarEsperas(&(*esperasPorDia)[dia.fecha], esperas, n);
+  } else {
+    FunAnotarEsperas(&esperasMes[dia.fecha / 100 * 100], esperas, n);
+    FunAnotarEsperas(&esperasSemana[FunDiaDeLaSemana(dia.fecha)], esperas, n);
+  }
   if (dia.retenida >= 0) {
     std::vector<long long>& todas = esperasRetenidas[dia.retenida];
     todas.insert(todas.end(), esperasTramo.begin(), esperasTramo.end());
   } else {
-    dia.mediana = FunPercentilDistribucion(esperasDelTramo, 50);
-    dia.p90 = FunPercentilDistribucion(esperasDelTramo, 90);
+    FunCalcularPercentiles(&esperasTramo, &dia);
   }
   esperasTramo.clear();
 }
@@ -245,11 +247,11 @@ void FunCompletarInforme(const LecturaBitacora& lectura, Informe* informe) {
     FunSumarFila(dia, &informe->meses.back());
     FunSumarFila(dia, &informe->semana[FunDiaDeLaSemana(d.fecha)]);
   }
-  FunPercentilesDe(esperasTotal, &total);
+  FunPercentilesDe(&esperasTotal, &total);
   for (DiaInforme& mes : informe->meses)
-    FunPercentilesDe(esperasMes[mes.fecha], &mes);
+    FunPercentilesDe(&esperasMes[mes.fecha], &mes);
   for (int i = 0; i < 7; ++i)
-    FunPercentilesDe(esperasSemana[i], &informe->semana[i]);
+    FunPercentilesDe(&esperasSemana[i], &informe->semana[i]);
   informe->esperasTotal = std::move(esperasTotal);
   informe->esperasMes = std::move(esperasMes);
   for (int i = 0; i < 7; ++i)
@@ -269,13 +271,13 @@ int FunDiaDeLaSemana(int fecha) {
   return static_cast<int>(((d + 3) % 7 + 7) % 7);
 }
 
-void FunPercentilesDe(const Distribucion& esperas, DiaInforme* fila) {
-  fila->esperas = esperas.total;
+void FunPercentilesDe(Distribucion* esperas, DiaInforme* fila) {
+  fila->esperas = esperas->total;
   fila->mediana = fila->p90 = fila->maxima = 0;
-  if (esperas.total == 0) return;
+  if (esperas->total == 0) return;
   fila->mediana = FunPercentilDistribucion(esperas, 50);
   fila->p90 = FunPercentilDistribucion(esperas, 90);
-  fila->maxima = esperas.tramos.back().espera;
+  fila->maxima = FunPercentilDistribucion(esperas, 100);
 }
 
 bool FunContarBitacora(std::FILE* archivo, Informe* informe) {

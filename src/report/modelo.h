@@ -46,8 +46,9 @@ struct Informe {
   long long lineasNoReconocidas = 0;    // foreign lines in the whole log
   bool ultimaLineaIncompleta = false;   // the last line is being written
   // The waits behind the total, the months and the weekdays, for pooling
-  // several desks; and, when esperasPorDia is set before counting, those
-  // of each day shown (YYYYMMDD -> its waits).
+  // several desks. When esperasPorDia is set before counting, it gets
+  // those of each day shown (YYYYMMDD -> its waits) instead of the months
+  // and weekdays, whose figures then have no waits.
   Distribucion esperasTotal;
   std::map<int, Distribucion> esperasMes;  // YYYYMM00 -> its waits
   Distribucion esperasSemana[7];
@@ -57,8 +58,8 @@ struct Informe {
 // The weekday of a YYYYMMDD date, 0 (Monday) to 6 (Sunday).
 int FunDiaDeLaSemana(int fecha);
 
-// Fills the median, P90 and longest wait of `fila` from `esperas`.
-void FunPercentilesDe(const Distribucion& esperas, DiaInforme* fila);
+// Fills the count, median, P90 and longest wait of `fila` from *esperas.
+void FunPercentilesDe(Distribucion* esperas, DiaInforme* fila);
 
 // Counts the whole log from `archivo` into *informe, whose ruta, fechaDesde,
 // fechaHasta and esperasPorDia are already set. False with errno set (0 when the file
