@@ -113,6 +113,11 @@ void FunCederProcesador();
 // Whether `ruta` names a folder (through a link too).
 bool FunEsCarpeta(const char* ruta);
 
+// Puts into id[0] and id[1] what identifies the file `ruta` names, through
+// links: two paths name one file exactly when their identities are equal.
+// False when the file cannot be reached.
+bool FunIdentificarArchivo(const char* ruta, unsigned long long id[2]);
+
 // `ruta` as an absolute path, for people to read: the current folder
 // before a relative one, links left as they are; `ruta` itself when the
 // system cannot say.

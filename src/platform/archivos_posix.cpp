@@ -177,6 +177,14 @@ bool FunEsCarpeta(const char* ruta) {
   return stat(ruta, &datos) == 0 && S_ISDIR(datos.st_mode);
 }
 
+bool FunIdentificarArchivo(const char* ruta, unsigned long long id[2]) {
+  struct stat datos;
+  if (stat(ruta, &datos) != 0) return false;
+  id[0] = static_cast<unsigned long long>(datos.st_dev);
+  id[1] = static_cast<unsigned long long>(datos.st_ino);
+  return true;
+}
+
 std::string FunRutaAbsoluta(const char* ruta) {
   if (ruta[0] == '/') return ruta;
   char actual[PATH_MAX];

@@ -250,6 +250,24 @@ bool FunEsCarpeta(const char* ruta) {
          (atributos & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool FunIdentificarArchivo(const char* ruta, unsigned long long id[2]) {
+  // No access asked, only the attributes; a folder opens only with backup
+  // semantics. Whoever has the file open keeps it as it is.
+  const HANDLE archivo = CreateFileW(
+      FunAUtf16(ruta).c_str(), 0,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (archivo == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION datos;
+  const bool leido = GetFileInformationByHandle(archivo, &datos) != 0;
+  CloseHandle(archivo);
+  if (!leido) return false;
+  id[0] = datos.dwVolumeSerialNumber;
+  id[1] = (static_cast<unsigned long long>(datos.nFileIndexHigh) << 32) |
+          datos.nFileIndexLow;
+  return true;
+}
+
 std::string FunRutaAbsoluta(const char* ruta) {
   const std::wstring ancho = FunAUtf16(ruta);
   std::vector<wchar_t> absoluta(MAX_PATH);

@@ -115,13 +115,17 @@ int FunLeerMesas(const std::vector<const char*>& archivos) {
   }
   if (pedidas.empty()) pedidas.push_back({"bitacora.txt", "bitacora"});
   // One log counted twice, or two desks read as one, would give figures
-  // that are no desk's.
-  for (std::size_t i = 0; i < pedidas.size() && pedidas.size() > 1; ++i)
-    for (std::size_t j = i + 1; j < pedidas.size(); ++j) {
-      std::error_code error;
-      if (std::filesystem::equivalent(std::filesystem::u8path(pedidas[i].ruta),
-                                      std::filesystem::u8path(pedidas[j].ruta),
-                                      error))
+  // that are no desk's. Each file is identified once: a hundred desks make
+  // thousands of pairs.
+  const std::size_t n = pedidas.size();
+  std::vector<unsigned long long> ids(2 * n);
+  std::vector<bool> identificado(n);
+  for (std::size_t i = 0; i < n && n > 1; ++i)
+    identificado[i] = FunIdentificarArchivo(pedidas[i].ruta.c_str(), &ids[2 * i]);
+  for (std::size_t i = 0; i < n && n > 1; ++i)
+    for (std::size_t j = i + 1; j < n; ++j) {
+      if (identificado[i] && identificado[j] && ids[2 * i] == ids[2 * j] &&
+          ids[2 * i + 1] == ids[2 * j + 1])
         return FunErrorDeUso("la misma bitacora dos veces", archivos[j]);
       if (FunMismoNombre(pedidas[i].nombre, pedidas[j].nombre))
         return FunErrorDeUso("dos mesas con el mismo nombre",
