@@ -242,10 +242,13 @@ void FunDibujarBandas(const char* titulo, const std::vector<std::string>& nombre
                    nombres[m].c_str(), fechas[d].nombre, v);
     }
   }
+  // A label never runs past the chart's right edge.
   for (std::size_t d = 0; d < fechas.size(); d += cada)
-    std::fprintf(salida,
-                 "<text x=\"%.1f\" y=\"%.0f\" text-anchor=\"middle\">%s</text>\n",
-                 izquierda + hueco * (static_cast<double>(d) + 0.5), alto - 6,
-                 fechas[d].etiqueta);
+    if (izquierda + hueco * (static_cast<double>(d) + 0.5) + 24 <= kAncho)
+      std::fprintf(salida,
+                   "<text x=\"%.1f\" y=\"%.0f\" text-anchor=\"middle\">%s"
+                   "</text>\n",
+                   izquierda + hueco * (static_cast<double>(d) + 0.5), alto - 6,
+                   fechas[d].etiqueta);
   std::fputs("</svg>\n</figure>\n", salida);
 }

@@ -54,7 +54,7 @@ const char kEstilo[] =
     "body{max-width:none;padding:0;font-size:10pt}table{font-size:8.5pt}"
     "th,td{padding:2px 4px}th{white-space:normal}.ancha{overflow:visible}"
     ".glosario{font-size:8.5pt}"
-    "h2{break-after:avoid}figure,.horas,.glosario{break-inside:avoid}"
+    "h2{break-after:avoid}figure,.horas,.glosario,.titulado{break-inside:avoid}"
     "tr{break-inside:avoid}"
     // Each page of a long table repeats its head; the foot is no running
     // footer, which would read as a subtotal of every page, but the
@@ -172,7 +172,8 @@ void FunEscribirDias(const Informe& informe, bool varias) {
 }
 
 void FunEscribirMeses(const Informe& informe) {
-  std::fputs("<h2>Por mes</h2>\n", salida);
+  // The heading goes with its chart to a new page, never alone.
+  std::fputs("<div class=\"titulado\">\n<h2>Por mes</h2>\n", salida);
   std::vector<Grupo> grupos(informe.meses.size());
   std::vector<Fila> filas;
   for (std::size_t i = 0; i < grupos.size(); ++i) {
@@ -188,12 +189,14 @@ void FunEscribirMeses(const Informe& informe) {
                       grupos);
     std::fputs("</div>\n", salida);
   }
+  std::fputs("</div>\n", salida);
   FunEscribirTabla("Mes", true, filas, informe.total);
 }
 
 // Which weekday waits longest: only the weekdays the days shown include.
 void FunEscribirSemana(const Informe& informe) {
-  std::fputs("<h2>Por d&iacute;a de la semana</h2>\n", salida);
+  std::fputs("<div class=\"titulado\">\n<h2>Por d&iacute;a de la semana</h2>\n",
+             salida);
   std::vector<Grupo> grupos;
   std::vector<Fila> filas;
   for (const DiaInforme& d : informe.semana) {
@@ -211,6 +214,7 @@ void FunEscribirSemana(const Informe& informe) {
         grupos);
     std::fputs("</div>\n", salida);
   }
+  std::fputs("</div>\n", salida);
   FunEscribirTabla("D&iacute;a de la semana", true, filas, informe.total);
 }
 
