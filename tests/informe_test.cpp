@@ -495,6 +495,14 @@ std::string Espera(long long segundos) {
          (segundos % 60 < 10 ? "0" : "") + std::to_string(segundos % 60) + "s";
 }
 
+// What the report printed, its line ends as LF on every system.
+std::string SalidaDe(const fs::path& carpeta,
+                     const std::vector<std::string>& argumentos) {
+  std::string salida = EjecutarInforme(carpeta, argumentos).salida;
+  salida.erase(std::remove(salida.begin(), salida.end(), '\r'), salida.end());
+  return salida;
+}
+
 // A line of output that starts with `inicio`; "" if none.
 std::string LineaQueEmpieza(const std::string& texto, const std::string& inicio) {
   const std::size_t a =
@@ -556,20 +564,19 @@ TEST_F(Informe, SeveralDesksPoolEveryDaysWaitsAndKeepEachDeskAsAlone) {
     std::vector<std::string> archivos;
     for (const std::string& nombre : nombres) archivos.push_back(nombre + ".txt");
     archivos.push_back("--csv");
-    const std::string csv = EjecutarInforme(carpeta_.ruta(), archivos).salida;
+    const std::string csv = SalidaDe(carpeta_.ruta(), archivos);
     archivos.pop_back();
-    const std::string texto = EjecutarInforme(carpeta_.ruta(), archivos).salida;
+    const std::string texto = SalidaDe(carpeta_.ruta(), archivos);
     // Each desk's days and its row: what the report of its log alone says.
     std::string propias;
     for (const std::string& nombre : nombres) {
-      const std::string sola =
-          EjecutarInforme(carpeta_.ruta(), {nombre + ".txt", "--csv"}).salida;
+      const std::string sola = SalidaDe(carpeta_.ruta(), {nombre + ".txt", "--csv"});
       std::istringstream lineas(sola);
       std::string linea;
       std::getline(lineas, linea);
       while (std::getline(lineas, linea)) propias += nombre + "," + linea + "\n";
-      const std::string total = LineaQueEmpieza(
-          EjecutarInforme(carpeta_.ruta(), {nombre + ".txt"}).salida, "TOTAL");
+      const std::string total =
+          LineaQueEmpieza(SalidaDe(carpeta_.ruta(), {nombre + ".txt"}), "TOTAL");
       EXPECT_EQ(LineaQueEmpieza(texto, nombre + " "),
                 nombre + std::string(5 - nombre.size(), ' ') + total.substr(5))
           << caso;
