@@ -405,7 +405,7 @@ TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
       {{"otra.txt", "otra.txt"}, 2, ""},
       // Several logs: one twice by another path, two desks of one name, a
       // desk without a name, and one that cannot be read spoils them all.
-      {{"otra.txt", "carpeta/../otra.txt"}, 2, ""},
+      {{"a=otra.txt", "b=carpeta/../otra.txt"}, 2, ""},
       {{"x=otra.txt", "X=falta.txt"}, 2, ""},
       {{"=otra.txt"}, 2, ""},
       {{"otra.txt", "falta.txt", "--csv"}, 1, "falta.txt"},
