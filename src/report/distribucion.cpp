@@ -38,18 +38,28 @@ void FunAgregarTramos(Distribucion* distribucion,
   }
 }
 
-// Waits under a day are counted in place, the seconds met noted and
-// sorted; the rare longer waits (and any negative one) are sorted apart.
-// Static and zero, the counts take memory only where a wait has been.
+// Waits under a day are counted in place, each second met marked in a
+// bitmap that gives them back in order without sorting them; the rare
+// longer waits (and any negative one) are sorted apart. Static and zero,
+// the counts take memory only where a wait has been.
 const long long kDia = 86400;
+const std::size_t kPalabras = (kDia + 63) / 64;
 long long cuentas[kDia];
-std::vector<long long> vistas;
+unsigned long long marcas[kPalabras];
+std::size_t distintas = 0;
+std::size_t primeraPalabra = kPalabras, ultimaPalabra = 0;
 
 // Counts `cuantas` waits of `espera` in cuentas; false if it is no wait
 // under a day.
 inline bool FunContar(long long espera, long long cuantas) {
   if (espera >= kDia || espera < 0) return false;
-  if (cuentas[espera] == 0) vistas.push_back(espera);
+  if (cuentas[espera] == 0) {
+    const std::size_t palabra = static_cast<std::size_t>(espera) / 64;
+    marcas[palabra] |= 1ULL << (espera % 64);
+    primeraPalabra = std::min(primeraPalabra, palabra);
+    ultimaPalabra = std::max(ultimaPalabra, palabra);
+    ++distintas;
+  }
   cuentas[espera] += cuantas;
   return true;
 }
@@ -58,14 +68,21 @@ inline bool FunContar(long long espera, long long cuantas) {
 // `largas` more tramos will follow.
 void FunVaciarCuentas(std::vector<Distribucion::Tramo>* tramos,
                       std::size_t largas) {
-  std::sort(vistas.begin(), vistas.end());
   // Room for exactly what comes: a month's tramos are no small vector.
-  tramos->reserve(tramos->size() + vistas.size() + largas);
-  for (long long espera : vistas) {
-    tramos->push_back({espera, cuentas[espera]});
-    cuentas[espera] = 0;
+  tramos->reserve(tramos->size() + distintas + largas);
+  for (std::size_t p = primeraPalabra; p <= ultimaPalabra && distintas > 0;
+       ++p) {
+    for (unsigned long long bits = marcas[p]; bits != 0; bits &= bits - 1) {
+      const long long espera =
+          static_cast<long long>(p * 64) + __builtin_ctzll(bits);
+      tramos->push_back({espera, cuentas[espera]});
+      cuentas[espera] = 0;
+    }
+    marcas[p] = 0;
   }
-  vistas.clear();
+  distintas = 0;
+  primeraPalabra = kPalabras;
+  ultimaPalabra = 0;
 }
 
 // Sorts the tramos of the longer waits, adding up those of one wait, and
