@@ -612,6 +612,11 @@ TEST_F(Informe, SeveralDesksPoolEveryDaysWaitsAndKeepEachDeskAsAlone) {
           ordenadas += propias.substr(a, propias.find('\n', a) + 1 - a);
       }
     EXPECT_EQ(otras, ordenadas) << caso;
+    // The page has a row for each desk in its desk table.
+    archivos.push_back("--html");
+    const std::string pagina = SalidaDe(carpeta_.ruta(), archivos);
+    for (const std::string& nombre : nombres)
+      EXPECT_NE(pagina.find("<tr><td>" + nombre + "</td>"), std::string::npos);
     for (const std::string& nombre : nombres)
       fs::remove(carpeta_.ruta() / (nombre + ".txt"));
   }
