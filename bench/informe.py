@@ -5,7 +5,9 @@ Builds the release programs in build-bench/ (as bench/bench.py does),
 writes a 200 MB, a 60 MB and a 20 MB event log of busy days in a temporary
 folder that is removed at the end, and prints the median wall time of the
 text report, --csv and --html beside `wc -l` on the same file, and their
-peak memory (/usr/bin/time -v) on each log. Standard library only.
+peak memory (/usr/bin/time -v) on each log. Then it writes 100 desks' logs
+of 2 MB each over the same days and times the report of all of them
+together beside the report of the 200 MB log. Standard library only.
 """
 
 import os
@@ -38,6 +40,14 @@ MEMORIA_HOLGURA_KIB = 512
 # at most this much memory.
 PAGINA_LIMITE = 1.3
 PAGINA_MEMORIA_MAX_KIB = 10 * 1024
+
+# 100 desks of 2 MB each: their report together within MESAS_LIMITE times
+# the 200 MB log's, in at most MESAS_MEMORIA_MAX_KIB.
+MESAS = 100
+TAM_MESA = 2 * 1000 * 1000
+REGISTROS_MESA = 400    # a desk's day
+MESAS_LIMITE = 1.2
+MESAS_MEMORIA_MAX_KIB = 10 * 1024
 
 NOMBRES = ["Ana Maria Lopez", "Beto Perez", "Carmen Rojas Diaz", "Diego Sanchez",
            "Elena Gomez", "Fernando Ruiz Castillo", "Gabriela Torres",
@@ -73,7 +83,7 @@ def marca(dia, segundos):
                                    segundos % 60)
 
 
-def un_dia(fecha, azar, arrastrados):
+def un_dia(fecha, azar, arrastrados, registros=REGISTROS_DIA):
     """The lines of one busy day, from 08:00 to 18:00: the turns carried
     over from the day before are attended first, then REGISTROS_DIA
     registrations, each attended some minutes later, all but the last
@@ -83,37 +93,39 @@ def un_dia(fecha, azar, arrastrados):
     for turno in arrastrados:
         lineas.append((8 * 3600, "FREE_TURNO   -> [%s] DESPACHADO: Turno #%d | "
                        "STATUS: Atendido" % (marca(fecha, 8 * 3600), turno)))
-    paso = 36000 // REGISTROS_DIA
-    for n in range(1, REGISTROS_DIA + 1):
+    paso = 36000 // registros
+    for n in range(1, registros + 1):
         t = 8 * 3600 + n * paso + azar.randrange(paso)
         lineas.append((t, "REG_SESSION  -> [%s] ID_SESION: %d | USUARIO: %s | "
                        "TURNO: #%d" % (marca(fecha, t), n, azar.choice(NOMBRES), n)))
-        if n <= REGISTROS_DIA - ARRASTRADOS:
+        if n <= registros - ARRASTRADOS:
             a = min(t + 60 + azar.randrange(1800), 18 * 3600 - 1)
             lineas.append((a, "FREE_TURNO   -> [%s] DESPACHADO: Turno #%d | "
                            "STATUS: Atendido" % (marca(fecha, a), n)))
-    for turno in (REGISTROS_DIA + 1, REGISTROS_DIA + 2):
+    for turno in (registros + 1, registros + 2):
         lineas.append((12 * 3600, "FREE_TURNO   -> [%s] DESPACHADO: Turno #%d | "
                        "STATUS: Atendido" % (marca(fecha, 12 * 3600), turno)))
     lineas.sort(key=lambda par: par[0])
     lineas.append((18 * 3600, "SYS_SHUTDOWN -> [%s] RESUMEN JORNADA: %d Sesiones | "
-                   "%d Turnos Emitidos" % (marca(fecha, 18 * 3600), REGISTROS_DIA,
-                                           REGISTROS_DIA)))
+                   "%d Turnos Emitidos" % (marca(fecha, 18 * 3600), registros,
+                                           registros)))
     texto = "".join(l + "\n" for _, l in lineas).encode()
-    return texto, range(REGISTROS_DIA - ARRASTRADOS + 1, REGISTROS_DIA + 1)
+    return texto, range(registros - ARRASTRADOS + 1, registros + 1)
 
 
-def bitacora(ruta, tam):
-    """Busy days in date order from 2020-01-01 until the log reaches `tam`
-    bytes (whole days). Returns the number of days."""
+def bitacora(ruta, tam, registros=REGISTROS_DIA, semilla=11):
+    """Busy days of `registros` registrations in date order from 2020-01-01
+    until the log reaches `tam` bytes (whole days). Returns the number of
+    days."""
     import datetime
-    azar = random.Random(11)
+    azar = random.Random(semilla)
     fecha = datetime.date(2020, 1, 1)
     arrastrados = []
     escrito = dias = 0
     with open(ruta, "wb") as f:
         while escrito < tam:
-            texto, arrastrados = un_dia(fecha.isoformat(), azar, arrastrados)
+            texto, arrastrados = un_dia(fecha.isoformat(), azar, arrastrados,
+                                        registros)
             f.write(texto)
             escrito += len(texto)
             dias += 1
@@ -151,6 +163,36 @@ def medir_juntos(ordenes, informe):
             memorias[i].append(m)
     return [(statistics.median(t), statistics.median(m))
             for t, m in zip(tiempos, memorias)]
+
+
+def medir_mesas(programa, grande, temporal, informe, filas, objetivos):
+    """Times the report of MESAS desks' logs of TAM_MESA bytes together
+    beside the report of the log `grande`, and adds its rows and targets."""
+    carpeta = os.path.join(temporal, "mesas")
+    os.mkdir(carpeta)
+    avisar("writing %d desks' logs of %d MB ..." % (MESAS, TAM_MESA // 1000000))
+    rutas = []
+    for m in range(MESAS):
+        ruta = os.path.join(carpeta, "mesa%03d.txt" % (m + 1))
+        dias = bitacora(ruta, TAM_MESA, REGISTROS_MESA, 1000 + m)
+        rutas.append(ruta)
+    total = sum(os.path.getsize(r) for r in rutas) / 1e6
+    for r in rutas:
+        subprocess.run(["wc", "-l", r], stdout=subprocess.DEVNULL, check=True)
+    avisar("timing the report of all desks beside the 200 MB log ...")
+    (tg, mg), (tm, mm), (tc, mc) = medir_juntos(
+        [[programa, grande], [programa] + rutas, [programa, "--csv"] + rutas],
+        informe)
+    carga = "%d desks (%.0f MB, %d days)" % (MESAS, total, dias)
+    filas.append((carga, "quenvaro-informe", tm, mm,
+                  "%.2fx the 200 MB log's %.4f s" % (tm / tg, tg)))
+    filas.append((carga, "quenvaro-informe --csv", tc, mc, ""))
+    objetivos.append(("%d desks of 2 MB within %gx one 200 MB log" % (MESAS, MESAS_LIMITE),
+                      max(tm, tc) <= MESAS_LIMITE * tg, "%.2fx" % (max(tm, tc) / tg)))
+    objetivos.append(("%d desks in at most %d MB" % (MESAS, MESAS_MEMORIA_MAX_KIB // 1024),
+                      max(mm, mc) <= MESAS_MEMORIA_MAX_KIB,
+                      "%.1f MB" % (max(mm, mc) / 1024.0)))
+    shutil.rmtree(carpeta, ignore_errors=True)
 
 
 def main():
@@ -191,6 +233,9 @@ def main():
                                   th <= PAGINA_LIMITE * ti, "%.2fx" % (th / ti)))
                 objetivos.append(("60 MB page in at most %d MB" % (PAGINA_MEMORIA_MAX_KIB // 1024),
                                   mh <= PAGINA_MEMORIA_MAX_KIB, "%.1f MB" % (mh / 1024.0)))
+            if tam == TAM_GRANDE:
+                medir_mesas(informe_programa, ruta, temporal, informe,
+                                     filas, objetivos)
             os.remove(ruta)
         objetivos.append(("peak memory under 20 MB", memorias["200 MB"] < MEMORIA_MAX_KIB,
                           "%.1f MB" % (memorias["200 MB"] / 1024.0)))

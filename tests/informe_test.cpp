@@ -7,9 +7,12 @@
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <iterator>
+#include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -206,7 +209,8 @@ TEST_F(Informe, MatchesTurnsOverDaysRestartsAndRestoredTurns) {
         "0       1\n",
         "2026-03-02         3         3 1025m00s 1440m00s 1440m00s      0     "
         "2       0\n",
-        "TOTAL             10        10                   1440m00s      2     "
+        // The total's median and P90 over every wait of the days shown.
+        "TOTAL             10        10   10m00s 1440m00s 1440m00s      2     "
         "2       1\n",
         "07 |                                                    0\n",
         "08 | ################################################## 4\n",
@@ -267,7 +271,7 @@ TEST_F(Informe, TextReportShowsDaysTotalsHoursAndForeignLines) {
   for (const std::string& linea : std::vector<std::string>{
            "\n2026-01-01         1         0        -        -        -      0     0       0\n",
            "\n2026-01-08         2         2   10m05s 10090m00s 10090m00s      0     1       0\n",
-           "\nTOTAL              3         2                   10090m00s      0     1       0\n",
+           "\nTOTAL              3         2   10m05s 10090m00s 10090m00s      0     1       0\n",
            "\n09 | " + bloque + " 2\n10 | " + bloque.substr(25) + std::string(26, ' ') + "1\n",
            "\nLineas no reconocidas (ignoradas): 1\n"})
     EXPECT_NE(texto.find(ComoTexto(linea)), std::string::npos) << linea;
@@ -287,7 +291,7 @@ std::vector<std::vector<std::string>> Palabras(
   return palabras;
 }
 
-TEST_F(Informe, PageShowsTheTextReportsDayTable) {
+TEST_F(Informe, PageShowsDaysMonthsAndWeekdaysInWordsPeopleSay) {
   // Days without waits, with a week's wait and with everything pending.
   const std::string log = Lineas({Reg("2026-01-01 09:00:00", 1, "Ana", "1"),
                                   Reg("2026-01-08 09:00:00", 1, "Luis", "1"),
@@ -297,22 +301,23 @@ TEST_F(Informe, PageShowsTheTextReportsDayTable) {
                                   Free("2026-01-08 11:00:00", "9"),
                                   Shutdown("2026-01-08 18:00:00", 3, 3),
                                   Reg("2026-01-09 08:00:00", 1, "Gil", "1")});
-  std::vector<std::string> texto, pagina;
-  std::istringstream lineas(Correr(log, {}));
-  // The rows between the first rule and the blank line, rules aside.
-  std::string linea;
-  while (std::getline(lineas, linea) && linea.rfind("---", 0) != 0) {
-  }
-  while (std::getline(lineas, linea) && linea.size() > 1)
-    if (linea.rfind("---", 0) != 0) texto.push_back(linea);
   const std::string html = Correr(log, {"--html"});
-  const std::size_t inicio = html.find("<tbody>"), fin = html.find("</table>");
-  ASSERT_LT(inicio, fin);
-  for (std::size_t a = html.find("<tr>", inicio); a < fin;
-       a = html.find("<tr>", a + 1))
-    pagina.push_back(html.substr(a, html.find("</tr>", a) - a));
-  EXPECT_EQ(texto.size(), 4u);
-  EXPECT_EQ(Palabras(pagina), Palabras(texto));
+  // The rows of every table but the hours', each TOTAL in its table's foot.
+  std::vector<std::string> filas;
+  const std::size_t fin = html.find("<table class=\"horas\">");
+  for (std::size_t a = html.find("<tr><td>"); a < fin;
+       a = html.find("<tr><td>", a + 1))
+    filas.push_back(html.substr(a, html.find("</tr>", a) - a));
+  const std::string total = "10 min 5 s 168 h 10 min 168 h 10 min 1 2 1";
+  EXPECT_EQ(Palabras(filas),
+            Palabras({"jue 01/01/2026 1 0 - - - 0 0 0",
+                      "jue 08/01/2026 2 3 10 min 5 s 168 h 10 min 168 h 10 min "
+                      "1 1 1",
+                      "vie 09/01/2026 1 0 - - - 0 1 0", "TOTAL 4 3 " + total,
+                      "enero 2026 3 4 3 " + total, "TOTAL 3 4 3 " + total,
+                      "jueves 2 3 3 10 min 5 s 168 h 10 min 168 h 10 min 1 1 1",
+                      "viernes 1 1 0 - - - 0 1 0", "TOTAL 3 4 3 " + total}));
+  EXPECT_NE(html.find("<tfoot><tr><td>TOTAL"), std::string::npos);
 }
 
 TEST_F(Informe, PageEscapesTheLogsName) {
@@ -335,15 +340,17 @@ TEST_F(Informe, PageEscapesTheLogsName) {
   EXPECT_EQ(e.salida.find("Ana"), std::string::npos);
 }
 
-TEST_F(Informe, ExcelIsTheCsvWithSemicolonsCrLfAndAByteOrderMark) {
+TEST_F(Informe, ExcelIsForPeopleInMinutesWithDecimalCommasAndATotal) {
   const std::string log = Lineas({Reg("2026-03-01 08:00:00", 1, "Ana", "1"),
-                                  Free("2026-03-01 08:01:00", "1"),
+                                  Free("2026-03-01 08:07:40", "1"),
                                   Reg("2026-03-02 08:00:00", 1, "Bea", "1")});
   EXPECT_EQ(Correr(log, {"--excel"}),
             "\xEF\xBB\xBF"
-            "fecha;sesiones;atendidos;espera_mediana_s;espera_p90_s;"
-            "espera_max_s;sin_registro;pendientes;cierres\r\n"
-            "2026-03-01;1;1;60;60;60;0;0;0\r\n2026-03-02;1;0;;;;0;1;0\r\n");
+            "Fecha;D\xC3\xAD" "a;Sesiones;Atendidos;Espera mediana (min);"
+            "Espera P90 (min);Espera m\xC3\xA1xima (min);Sin registro;"
+            "Pendientes;Cierres\r\n"
+            "01/03/2026;domingo;1;1;7,7;7,7;7,7;0;0;0\r\n"
+            "02/03/2026;lunes;1;0;;;;0;1;0\r\nTOTAL;;2;1;7,7;7,7;7,7;0;1;0\r\n");
 }
 
 TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
@@ -363,6 +370,7 @@ TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
   }
 
   EscribirArchivo(carpeta_ / "anterior.csv", "anterior");
+  EscribirArchivo(carpeta_ / "otra.txt", log);
   fs::create_directory(carpeta_ / "carpeta.csv");
   struct Caso {
     std::vector<std::string> argumentos;
@@ -371,6 +379,7 @@ TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
   };
   const std::vector<Caso> casos = {
       {{"--desde", "2026-02-30"}, "anterior.csv", 2},
+      {{".", "otra.txt"}, "otra.txt", 2},  // any log of several
       {{"falta.txt"}, "anterior.csv", 1},
       {{"falta.txt"}, "nuevo.csv", 1},
       {{}, "carpeta.csv", 1},  // the replace itself fails
@@ -382,8 +391,9 @@ TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
     EXPECT_EQ(e.estado, caso.estado) << caso.salida;
     EXPECT_EQ(e.salida, "");
   }
-  EXPECT_EQ(Nombres(carpeta_.ruta()), 4);
+  EXPECT_EQ(Nombres(carpeta_.ruta()), 5);
   EXPECT_EQ(LeerArchivo(carpeta_ / "anterior.csv"), "anterior");
+  EXPECT_EQ(LeerArchivo(carpeta_ / "otra.txt"), log);
   EXPECT_EQ(LeerArchivo(carpeta_ / "bitacora.txt"), log);
   EXPECT_FALSE(fs::exists(carpeta_ / "nuevo.csv"));
   EXPECT_TRUE(fs::is_directory(carpeta_ / "carpeta.csv"));
@@ -479,6 +489,12 @@ TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
       {{"--desde"}, 2, ""},
       {{"--semana"}, 2, ""},
       {{"otra.txt", "otra.txt"}, 2, ""},
+      // Several logs: one twice by another path, two desks of one name, a
+      // desk without a name, and one that cannot be read spoils them all.
+      {{"a=otra.txt", "b=carpeta/../otra.txt"}, 2, ""},
+      {{"x=otra.txt", "X=falta.txt"}, 2, ""},
+      {{"=otra.txt"}, 2, ""},
+      {{"otra.txt", "falta.txt", "--csv"}, 1, "falta.txt"},
   };
   for (const Caso& caso : casos) {
     Ejecucion e = EjecutarInforme(carpeta_.ruta(), caso.argumentos);
@@ -500,9 +516,196 @@ TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
   EXPECT_EQ(e.error, "");
   EXPECT_EQ(e.salida.rfind(
                 ComoTexto("Uso: quenvaro-informe [--csv] [--desde AAAA-MM-DD] "
-                          "[--hasta AAAA-MM-DD] [ARCHIVO]\n"),
+                          "[--hasta AAAA-MM-DD] [ARCHIVO...]\n"),
                 0),
             0u);
+}
+
+/* ----------------------------------------------------- random logs */
+
+// What a random log of one desk holds, day by day (of March 2026): turn
+// numbers never repeat in it, so each dispatch takes its own registration.
+struct DiaModelo {
+  long long sesiones = 0, atendidos = 0, pendientes = 0;
+  std::vector<long long> esperas;
+};
+using Modelo = std::map<int, DiaModelo>;
+
+std::string Marca(int dia, long long segundos) {
+  char texto[32];
+  std::snprintf(texto, sizeof texto, "2026-03-%02d %02lld:%02lld:%02lld",
+                dia + static_cast<int>(segundos / 86400), segundos / 3600 % 24,
+                segundos / 60 % 60, segundos % 60);
+  return texto;
+}
+
+// 1 to 40 turns over `dias` days: some pending, many waits alike, a few
+// longer than a day.
+std::string LogAlAzar(std::mt19937* azar, int dias, Modelo* modelo) {
+  std::vector<std::string> lineas;
+  const int turnos = 1 + static_cast<int>((*azar)() % 40);
+  for (int n = 1; n <= turnos; ++n) {
+    const int dia = 1 + static_cast<int>((*azar)() % dias);
+    const long long registro = 8 * 3600 + (*azar)() % (4 * 3600);
+    lineas.push_back(Reg(Marca(dia, registro), n, "Ana", std::to_string(n)));
+    ++(*modelo)[dia].sesiones;
+    const unsigned suerte = (*azar)() % 10;
+    if (suerte == 0) {
+      ++(*modelo)[dia].pendientes;
+      continue;
+    }
+    const long long espera = suerte == 1 && dia < dias
+                                 ? 86400 + (*azar)() % 7200
+                             : suerte < 5 ? 60 * ((*azar)() % 8)
+                                          : (*azar)() % 4000;
+    const int diaTurno = dia + static_cast<int>((registro + espera) / 86400);
+    lineas.push_back(Free(Marca(dia, registro + espera), std::to_string(n)));
+    ++(*modelo)[diaTurno].atendidos;
+    (*modelo)[diaTurno].esperas.push_back(espera);
+  }
+  // In time order, as the console writes.
+  std::stable_sort(lineas.begin(), lineas.end(),
+                   [](const std::string& a, const std::string& b) {
+                     return a.substr(18, 19) < b.substr(18, 19);
+                   });
+  return Lineas(lineas);
+}
+
+long long Rango(std::vector<long long> esperas, int porCiento) {
+  std::sort(esperas.begin(), esperas.end());
+  return esperas[(esperas.size() * porCiento + 99) / 100 - 1];
+}
+
+std::string Espera(long long segundos) {
+  return std::to_string(segundos / 60) + "m" +
+         (segundos % 60 < 10 ? "0" : "") + std::to_string(segundos % 60) + "s";
+}
+
+// What the report printed, its line ends as LF on every system.
+std::string SalidaDe(const fs::path& carpeta,
+                     const std::vector<std::string>& argumentos) {
+  std::string salida = EjecutarInforme(carpeta, argumentos).salida;
+  salida.erase(std::remove(salida.begin(), salida.end(), '\r'), salida.end());
+  return salida;
+}
+
+// A line of output that starts with `inicio`; "" if none.
+std::string LineaQueEmpieza(const std::string& texto, const std::string& inicio) {
+  const std::size_t a =
+      texto.rfind(inicio, 0) == 0 ? 0 : texto.find("\n" + inicio);
+  if (a == std::string::npos) return "";
+  const std::size_t desde = a == 0 ? 0 : a + 1;
+  return texto.substr(desde, texto.find('\n', desde) - desde);
+}
+
+TEST_F(Informe, TotalMedianAndP90AreTheNearestRankOfEveryWaitShown) {
+  std::mt19937 azar(31);
+  for (int caso = 0; caso < 300; ++caso) {
+    Modelo modelo;
+    const std::string log = LogAlAzar(&azar, 1 + caso % 20, &modelo);
+    // Every third case shows only some days.
+    const int desde = caso % 3 == 0 ? 1 + caso % 5 : 1;
+    const int hasta = caso % 3 == 0 ? desde + caso % 7 : 31;
+    std::vector<long long> esperas;
+    for (const auto& par : modelo)
+      if (desde <= par.first && par.first <= hasta)
+        esperas.insert(esperas.end(), par.second.esperas.begin(),
+                       par.second.esperas.end());
+    const std::string texto =
+        Correr(log, {"--desde", Marca(desde, 0).substr(0, 10), "--hasta",
+                     Marca(hasta, 0).substr(0, 10)});
+    std::istringstream total(LineaQueEmpieza(texto, "TOTAL"));
+    std::string etiqueta, sesiones, atendidos, mediana, p90, maxima;
+    total >> etiqueta >> sesiones >> atendidos >> mediana >> p90 >> maxima;
+    if (esperas.empty()) {
+      EXPECT_TRUE(mediana == "-" || etiqueta.empty()) << caso;
+      continue;
+    }
+    EXPECT_EQ(mediana, Espera(Rango(esperas, 50))) << caso << "\n" << log;
+    EXPECT_EQ(p90, Espera(Rango(esperas, 90))) << caso;
+    EXPECT_EQ(maxima, Espera(Rango(esperas, 100))) << caso;
+  }
+}
+
+TEST_F(Informe, SeveralDesksPoolEveryDaysWaitsAndKeepEachDeskAsAlone) {
+  std::mt19937 azar(12);
+  for (int caso = 0; caso < 20; ++caso) {
+    const int mesas = 2 + caso % 11, dias = 1 + caso % 9;
+    std::vector<std::string> nombres;
+    std::map<int, DiaModelo> todas;
+    for (int m = 0; m < mesas; ++m) {
+      Modelo modelo;
+      nombres.push_back("m" + std::to_string(m));
+      EscribirArchivo(carpeta_.ruta() / (nombres.back() + ".txt"),
+                      LogAlAzar(&azar, dias, &modelo));
+      for (const auto& par : modelo) {
+        DiaModelo& dia = todas[par.first];
+        dia.sesiones += par.second.sesiones;
+        dia.atendidos += par.second.atendidos;
+        dia.pendientes += par.second.pendientes;
+        dia.esperas.insert(dia.esperas.end(), par.second.esperas.begin(),
+                           par.second.esperas.end());
+      }
+    }
+    std::vector<std::string> archivos;
+    for (const std::string& nombre : nombres) archivos.push_back(nombre + ".txt");
+    archivos.push_back("--csv");
+    const std::string csv = SalidaDe(carpeta_.ruta(), archivos);
+    archivos.pop_back();
+    const std::string texto = SalidaDe(carpeta_.ruta(), archivos);
+    // Each desk's days and its row: what the report of its log alone says.
+    std::string propias;
+    for (const std::string& nombre : nombres) {
+      const std::string sola = SalidaDe(carpeta_.ruta(), {nombre + ".txt", "--csv"});
+      std::istringstream lineas(sola);
+      std::string linea;
+      std::getline(lineas, linea);
+      while (std::getline(lineas, linea)) propias += nombre + "," + linea + "\n";
+      const std::string total =
+          LineaQueEmpieza(SalidaDe(carpeta_.ruta(), {nombre + ".txt"}), "TOTAL");
+      EXPECT_EQ(LineaQueEmpieza(texto, nombre + " "),
+                nombre + std::string(5 - nombre.size(), ' ') + total.substr(5))
+          << caso;
+    }
+    // The desks' lines, in day order, then each day's line of all desks.
+    std::string otras, pooled;
+    std::istringstream lineas(csv);
+    std::string linea;
+    std::getline(lineas, linea);
+    EXPECT_EQ(linea, "mesa," + kCabeceraCsv.substr(0, kCabeceraCsv.size() - 1));
+    while (std::getline(lineas, linea))
+      (linea[0] == ',' ? pooled : otras) += linea + "\n";
+    std::string esperado;
+    for (const auto& par : todas) {
+      const DiaModelo& d = par.second;
+      esperado += "," + Marca(par.first, 0).substr(0, 10) + "," +
+                  std::to_string(d.sesiones) + "," + std::to_string(d.atendidos) + ",";
+      if (!d.esperas.empty())
+        esperado += std::to_string(Rango(d.esperas, 50)) + "," +
+                    std::to_string(Rango(d.esperas, 90)) + "," +
+                    std::to_string(Rango(d.esperas, 100));
+      else
+        esperado += ",";
+      esperado += ",0," + std::to_string(d.pendientes) + ",0\n";
+    }
+    EXPECT_EQ(pooled, esperado) << caso;
+    std::string ordenadas;
+    for (const auto& par : todas)
+      for (const std::string& nombre : nombres) {
+        const std::string fecha = nombre + "," + Marca(par.first, 0).substr(0, 10) + ",";
+        const std::size_t a = propias.find(fecha);
+        if (a != std::string::npos)
+          ordenadas += propias.substr(a, propias.find('\n', a) + 1 - a);
+      }
+    EXPECT_EQ(otras, ordenadas) << caso;
+    // The page has a row for each desk in its desk table.
+    archivos.push_back("--html");
+    const std::string pagina = SalidaDe(carpeta_.ruta(), archivos);
+    for (const std::string& nombre : nombres)
+      EXPECT_NE(pagina.find("<tr><td>" + nombre + "</td>"), std::string::npos);
+    for (const std::string& nombre : nombres)
+      fs::remove(carpeta_.ruta() / (nombre + ".txt"));
+  }
 }
 
 }  // namespace

@@ -4,8 +4,17 @@
 
 #include "platform/identidad.h"
 
+bool FunIdentificarArchivo(const char* ruta, unsigned long long id[2]) {
+  struct stat datos;
+  if (stat(ruta, &datos) != 0) return false;
+  id[0] = static_cast<unsigned long long>(datos.st_dev);
+  id[1] = static_cast<unsigned long long>(datos.st_ino);
+  return true;
+}
+
 bool FunMismoArchivo(const char* una, const char* otra) {
-  struct stat primera, segunda;
-  return stat(una, &primera) == 0 && stat(otra, &segunda) == 0 &&
-         primera.st_dev == segunda.st_dev && primera.st_ino == segunda.st_ino;
+  unsigned long long primera[2], segunda[2];
+  return FunIdentificarArchivo(una, primera) &&
+         FunIdentificarArchivo(otra, segunda) && primera[0] == segunda[0] &&
+         primera[1] == segunda[1];
 }

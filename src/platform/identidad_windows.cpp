@@ -7,9 +7,7 @@
 
 #include "platform/identidad.h"
 
-namespace {
-
-bool FunIdentidad(const char* ruta, BY_HANDLE_FILE_INFORMATION* datos) {
+bool FunIdentificarArchivo(const char* ruta, unsigned long long id[2]) {
   // No access is asked for: none is needed to read the identity, and then
   // a file that another program holds without sharing still answers.
   // Backup semantics let a folder open too.
@@ -18,17 +16,19 @@ bool FunIdentidad(const char* ruta, BY_HANDLE_FILE_INFORMATION* datos) {
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (manejador == INVALID_HANDLE_VALUE) return false;
-  const bool leida = GetFileInformationByHandle(manejador, datos) != 0;
+  BY_HANDLE_FILE_INFORMATION datos;
+  const bool leida = GetFileInformationByHandle(manejador, &datos) != 0;
   CloseHandle(manejador);
-  return leida;
+  if (!leida) return false;
+  id[0] = datos.dwVolumeSerialNumber;
+  id[1] = (static_cast<unsigned long long>(datos.nFileIndexHigh) << 32) |
+          datos.nFileIndexLow;
+  return true;
 }
 
-}  // namespace
-
 bool FunMismoArchivo(const char* una, const char* otra) {
-  BY_HANDLE_FILE_INFORMATION primera, segunda;
-  return FunIdentidad(una, &primera) && FunIdentidad(otra, &segunda) &&
-         primera.dwVolumeSerialNumber == segunda.dwVolumeSerialNumber &&
-         primera.nFileIndexHigh == segunda.nFileIndexHigh &&
-         primera.nFileIndexLow == segunda.nFileIndexLow;
+  unsigned long long primera[2], segunda[2];
+  return FunIdentificarArchivo(una, primera) &&
+         FunIdentificarArchivo(otra, segunda) && primera[0] == segunda[0] &&
+         primera[1] == segunda[1];
 }

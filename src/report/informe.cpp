@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "eventlog/bitacora.h"
@@ -14,6 +16,7 @@
 #include "platform/identidad.h"
 #include "platform/texto.h"
 #include "platform/ventana.h"
+#include "report/mesas.h"
 #include "report/modelo.h"
 #include "report/vista_csv.h"
 #include "report/vista_html.h"
@@ -24,21 +27,25 @@ namespace {
 const char kPrograma[] = "quenvaro-informe";
 const char kUso[] =
     "Uso: quenvaro-informe [--csv] [--desde AAAA-MM-DD] [--hasta AAAA-MM-DD] "
-    "[ARCHIVO]\n"
+    "[ARCHIVO...]\n"
     "     quenvaro-informe --html [--desde AAAA-MM-DD] [--hasta AAAA-MM-DD] "
-    "[ARCHIVO]\n"
+    "[ARCHIVO...]\n"
     "     quenvaro-informe [--csv | --excel | --html] [--desde ...] "
     "[--hasta ...]\n"
-    "                      --salida INFORME [--abrir] [ARCHIVO]\n"
+    "                      --salida INFORME [--abrir] [ARCHIVO...]\n"
     "Resume, dia por dia, la bitacora de la consola Quenvaro: sesiones,\n"
     "turnos atendidos, esperas y turnos pendientes. Solo lee la bitacora.\n"
     "\n"
     "  ARCHIVO              la bitacora (por omision, bitacora.txt de la\n"
-    "                       carpeta actual)\n"
+    "                       carpeta actual); una carpeta, su bitacora.txt.\n"
+    "                       Con varias, cada una es una mesa y el informe\n"
+    "                       las suma; NOMBRE=ARCHIVO le da nombre a la mesa\n"
+    "                       (si no, el de la carpeta de su bitacora.txt, o\n"
+    "                       el del archivo sin .txt)\n"
     "  --csv                una linea CSV por dia en lugar del informe\n"
     "  --html               una pagina HTML con graficos en lugar del informe\n"
-    "  --excel              la tabla de --csv para una hoja de calculo en\n"
-    "                       espanol: ';', CR LF y UTF-8 con BOM\n"
+    "  --excel              la tabla para una hoja de calculo en espanol:\n"
+    "                       esperas en minutos, ';', CR LF y UTF-8 con BOM\n"
     "  --salida INFORME     escribe en el archivo INFORME, entero o nada, en\n"
     "                       lugar de en la salida estandar\n"
     "  --abrir              abre INFORME, ya escrito, con su programa\n"
@@ -47,7 +54,7 @@ const char kUso[] =
     "  --hasta AAAA-MM-DD   solo los dias hasta esa fecha, inclusive\n"
     "  --help               muestra esta ayuda\n"
     "\n"
-    "Estado de salida: 0 hecho, 1 la bitacora no se puede leer, 2 linea de\n"
+    "Estado de salida: 0 hecho, 1 una bitacora no se puede leer, 2 linea de\n"
     "ordenes incorrecta.\n";
 
 /* -------------------------------------------------------------- options */
@@ -59,7 +66,11 @@ Vista vista = kVistaTexto;
 const char* rutaSalida = nullptr;
 bool abrirSalida = false;
 // What the report is asked for: the log and the days.
-Informe informe{"bitacora.txt", kSinDesde, kSinHasta, {}, {}, {}, 0, false};
+// What the report shows: the one log's, or all desks' pooled, the desks
+// apart in `mesas`.
+Informe informe;
+std::vector<MesaPedida> pedidas;  // the logs named, in their order
+std::vector<Informe> mesas;       // when there are several
 
 // Read-only, in binary mode: line ends are handled here, and a Ctrl-Z
 // byte must not end the reading on Windows. Reading, writing and deletion
@@ -131,19 +142,48 @@ const char* FunArchivoDeConsola(const char* salida,
   return nullptr;
 }
 
+// Reads the ARCHIVO arguments into the desks: none is bitacora.txt of the
+// working folder. Returns -1 to go on, or the exit status to end with.
+int FunLeerMesas(const std::vector<const char*>& archivos) {
+  pedidas.clear();
+  for (const char* archivo : archivos) {
+    MesaPedida mesa;
+    if (!FunLeerMesa(archivo, &mesa))
+      return FunErrorDeUso("mesa sin nombre", archivo);
+    pedidas.push_back(mesa);
+  }
+  if (pedidas.empty()) pedidas.push_back({"bitacora.txt", "bitacora"});
+  // One log counted twice, or two desks read as one, would give figures
+  // that are no desk's. Each file is identified once: a hundred desks make
+  // thousands of pairs.
+  const std::size_t n = pedidas.size();
+  std::vector<unsigned long long> ids(2 * n);
+  std::vector<bool> identificado(n);
+  for (std::size_t i = 0; i < n && n > 1; ++i)
+    identificado[i] = FunIdentificarArchivo(pedidas[i].ruta.c_str(), &ids[2 * i]);
+  for (std::size_t i = 0; i < n && n > 1; ++i)
+    for (std::size_t j = i + 1; j < n; ++j) {
+      if (identificado[i] && identificado[j] && ids[2 * i] == ids[2 * j] &&
+          ids[2 * i + 1] == ids[2 * j + 1])
+        return FunErrorDeUso("la misma bitacora dos veces", archivos[j]);
+      if (FunMismoNombre(pedidas[i].nombre, pedidas[j].nombre))
+        return FunErrorDeUso("dos mesas con el mismo nombre",
+                             pedidas[j].nombre.c_str());
+    }
+  return -1;
+}
+
 /* --------------------------------------------------------- command line */
 
 // Reads the command line into the options. Returns -1 to go on, or the
 // exit status to end with.
 int FunLeerOpciones(int argc, char** argv) {
-  bool hayArchivo = false;
+  std::vector<const char*> archivos;
   bool finOpciones = false;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (finOpciones || arg[0] != '-' || arg[1] == '\0') {
-      if (hayArchivo) return FunErrorDeUso("sobra un archivo", arg);
-      informe.ruta = arg;
-      hayArchivo = true;
+      archivos.push_back(arg);
     } else if (std::strcmp(arg, "--") == 0) {
       finOpciones = true;
     } else if (std::strcmp(arg, "--help") == 0) {
@@ -184,14 +224,18 @@ int FunLeerOpciones(int argc, char** argv) {
   }
   if (abrirSalida && rutaSalida == nullptr)
     return FunErrorDeUso("opcion sin --salida", "--abrir");
-  // Refused before anything is written: the report in place of the log
+  const int estado = FunLeerMesas(archivos);
+  if (estado >= 0) return estado;
+  // Refused before anything is written: the report in place of a log
   // would lose every record, in place of the backup every waiting turn.
-  const char* deConsola = rutaSalida != nullptr
-                              ? FunArchivoDeConsola(rutaSalida, {informe.ruta})
-                              : nullptr;
-  if (deConsola != nullptr)
-    return FunErrorDeUso((std::string("la salida es ") + deConsola).c_str(),
-                         rutaSalida);
+  if (rutaSalida != nullptr) {
+    std::vector<std::string> bitacoras;
+    for (const MesaPedida& mesa : pedidas) bitacoras.push_back(mesa.ruta);
+    const char* deConsola = FunArchivoDeConsola(rutaSalida, bitacoras);
+    if (deConsola != nullptr)
+      return FunErrorDeUso((std::string("la salida es ") + deConsola).c_str(),
+                           rutaSalida);
+  }
   return -1;
 }
 
@@ -273,37 +317,70 @@ std::FILE* FunAbrirDestino() {
   return nullptr;
 }
 
-// The report: its options, the log read, the view written. Returns the
-// exit status.
-int FunGenerarInforme(int argc, char** argv) {
-  const int estado = FunLeerOpciones(argc, argv);
-  if (estado >= 0) return estado;
-
-  std::FILE* archivo = FunAbrirBitacora(informe.ruta);
+// Counts one log into *mesa: 0, or 1 after saying why it cannot be read.
+int FunContarMesa(Informe* mesa) {
+  std::FILE* archivo = FunAbrirBitacora(mesa->ruta);
   if (archivo == nullptr) {
-    FunAvisarFallo("no se puede abrir ", informe.ruta, errno);
+    FunAvisarFallo("no se puede abrir ", mesa->ruta, errno);
     return 1;
   }
-  const bool leida = FunContarBitacora(archivo, &informe);
+  const bool leida = FunContarBitacora(archivo, mesa);
   const int error = errno;
   std::fclose(archivo);
   if (!leida) {
     const std::string causa =
         ": " + (error != 0 ? FunCausaEnEspanol(error)
                            : std::string("el archivo cambio durante la lectura"));
-    FunAvisarRuta("no se puede leer ", informe.ruta, causa.c_str());
+    FunAvisarRuta("no se puede leer ", mesa->ruta, causa.c_str());
     return 1;
   }
+  return 0;
+}
+
+// Counts every log named, each desk on its own, and pools them when there
+// are several. 0, or 1 when any log cannot be read.
+int FunContarMesas() {
+  const int desde = informe.fechaDesde, hasta = informe.fechaHasta;
+  if (pedidas.size() == 1) {
+    informe.ruta = pedidas[0].ruta.c_str();
+    informe.mesa = pedidas[0].nombre;
+    return FunContarMesa(&informe);
+  }
+  for (int i = 0; i < 7; ++i) informe.semana[i].fecha = i;
+  std::map<int, Distribucion> esperasMesa, esperasTodas;
+  for (const MesaPedida& pedida : pedidas) {
+    Informe mesa;
+    mesa.ruta = pedida.ruta.c_str();
+    mesa.mesa = pedida.nombre;
+    mesa.fechaDesde = desde;
+    mesa.fechaHasta = hasta;
+    mesa.esperasPorDia = &esperasMesa;
+    if (FunContarMesa(&mesa) != 0) return 1;
+    FunSumarMesa(&mesa, &esperasMesa, &informe, &esperasTodas);
+    mesa.esperasPorDia = nullptr;
+    mesas.push_back(std::move(mesa));
+  }
+  FunCompletarTodas(&esperasTodas, &informe);
+  return 0;
+}
+
+// The report: its options, the logs read, the view written. Returns the
+// exit status.
+int FunGenerarInforme(int argc, char** argv) {
+  const int estado = FunLeerOpciones(argc, argv);
+  if (estado >= 0) return estado;
+
+  if (FunContarMesas() != 0) return 1;
 
   // Only once the log is read is there a file: a failure before leaves
   // none, and an earlier report stays as it was.
   std::FILE* destino = FunAbrirDestino();
   if (destino == nullptr) return 1;
   switch (vista) {
-    case kVistaTexto: FunImprimirTexto(informe, destino); break;
-    case kVistaCsv: FunImprimirCsv(informe, destino, false); break;
-    case kVistaExcel: FunImprimirCsv(informe, destino, true); break;
-    case kVistaHtml: FunImprimirHtml(informe, destino); break;
+    case kVistaTexto: FunImprimirTexto(informe, mesas, destino); break;
+    case kVistaCsv: FunImprimirCsv(informe, mesas, destino); break;
+    case kVistaExcel: FunImprimirExcel(informe, mesas, destino); break;
+    case kVistaHtml: FunImprimirHtml(informe, mesas, destino); break;
   }
   if (rutaSalida == nullptr) return FunTerminarSalida();
   if (FunTerminarArchivo(destino) != 0) return 1;

@@ -5,6 +5,7 @@
 #include <climits>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "eventlog/bitacora.h"
 #include "report/emparejamiento.h"
@@ -53,6 +54,13 @@ std::vector<std::vector<long long>> esperasRetenidas;
 
 long long registrosPorHora[24];
 
+// The waits of the days shown, together and by month and weekday, kept as
+// distributions: they grow with the distinct waits, not with the records.
+Distribucion esperasTotal;
+std::map<int, Distribucion> esperasMes;
+Distribucion esperasSemana[7];
+std::map<int, Distribucion>* esperasPorDia = nullptr;
+
 /* ------------------------------------------------------------- calendar */
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar: plain
@@ -82,6 +90,17 @@ void FunCerrarTramo() {
   if (diaActual < 0 || esperasTramo.empty()) return;
   Dia& dia = dias[diaActual];
   ++dia.tramosConEsperas;
+  const long long* esperas = esperasTramo.data();
+  const std::size_t n = esperasTramo.size();
+  FunAnotarEsperas(&esperasTotal, esperas, n);
+  // With several desks the months and weekdays are taken from the pooled
+  // days', so each wait is noted once per day here, not three times.
+  if (esperasPorDia != nullptr) {
+    FunAnotarEsperas(&(*esperasPorDia)[dia.fecha], esperas, n);
+  } else {
+    FunAnotarEsperas(&esperasMes[dia.fecha / 100 * 100], esperas, n);
+    FunAnotarEsperas(&esperasSemana[FunDiaDeLaSemana(dia.fecha)], esperas, n);
+  }
   if (dia.retenida >= 0) {
     std::vector<long long>& todas = esperasRetenidas[dia.retenida];
     todas.insert(todas.end(), esperasTramo.begin(), esperasTramo.end());
@@ -161,6 +180,10 @@ void FunReiniciarCuentas() {
   esperasRetenidas.clear();
   FunOlvidarRegistrados();
   std::fill(registrosPorHora, registrosPorHora + 24, 0);
+  esperasTotal = Distribucion{};
+  esperasMes.clear();
+  for (Distribucion& d : esperasSemana) d = Distribucion{};
+  if (esperasPorDia != nullptr) esperasPorDia->clear();
 }
 
 // Reads and counts the log, at most `limite` bytes of it.
@@ -185,27 +208,54 @@ bool FunHayDiasPartidos() {
 
 /* -------------------------------------------------------------- results */
 
-// The days asked for, oldest first, their total and the hours.
+// Adds the counts of `dia` to `grupo`.
+void FunSumarFila(const DiaInforme& dia, DiaInforme* grupo) {
+  grupo->sesiones += dia.sesiones;
+  grupo->atendidos += dia.atendidos;
+  grupo->sinRegistro += dia.sinRegistro;
+  grupo->pendientes += dia.pendientes;
+  grupo->cierres += dia.cierres;
+  grupo->esperas += dia.esperas;
+  grupo->dias += dia.dias;
+}
+
+// The days asked for, oldest first, their months, weekdays, total and
+// hours.
 void FunCompletarInforme(const LecturaBitacora& lectura, Informe* informe) {
   informe->dias.clear();
+  informe->meses.clear();
   DiaInforme& total = informe->total;
   total = DiaInforme{};
+  for (int i = 0; i < 7; ++i) {
+    informe->semana[i] = DiaInforme{};
+    informe->semana[i].fecha = i;
+  }
   for (const auto& par : diaPorFecha) {
     const Dia& d = dias[par.second];
     if (!d.enRango) continue;
     const DiaInforme dia{d.fecha,      d.sesiones, d.atendidos,
                          d.sinRegistro, d.sesiones - d.tomados,
                          d.cierres,    d.esperas,  d.mediana,
-                         d.p90,        d.maxima};
+                         d.p90,        d.maxima,   1};
     informe->dias.push_back(dia);
-    total.sesiones += dia.sesiones;
-    total.atendidos += dia.atendidos;
-    total.sinRegistro += dia.sinRegistro;
-    total.pendientes += dia.pendientes;
-    total.cierres += dia.cierres;
-    total.esperas += dia.esperas;
-    if (dia.esperas > 0) total.maxima = std::max(total.maxima, dia.maxima);
+    FunSumarFila(dia, &total);
+    if (informe->meses.empty() ||
+        informe->meses.back().fecha != d.fecha / 100 * 100) {
+      informe->meses.push_back(DiaInforme{});
+      informe->meses.back().fecha = d.fecha / 100 * 100;
+    }
+    FunSumarFila(dia, &informe->meses.back());
+    FunSumarFila(dia, &informe->semana[FunDiaDeLaSemana(d.fecha)]);
   }
+  FunPercentilesDe(&esperasTotal, &total);
+  for (DiaInforme& mes : informe->meses)
+    FunPercentilesDe(&esperasMes[mes.fecha], &mes);
+  for (int i = 0; i < 7; ++i)
+    FunPercentilesDe(&esperasSemana[i], &informe->semana[i]);
+  informe->esperasTotal = std::move(esperasTotal);
+  informe->esperasMes = std::move(esperasMes);
+  for (int i = 0; i < 7; ++i)
+    informe->esperasSemana[i] = std::move(esperasSemana[i]);
   std::copy(registrosPorHora, registrosPorHora + 24,
             informe->registrosPorHora);
   informe->lineasNoReconocidas = lectura.lineasNoReconocidas;
@@ -214,7 +264,24 @@ void FunCompletarInforme(const LecturaBitacora& lectura, Informe* informe) {
 
 }  // namespace
 
+int FunDiaDeLaSemana(int fecha) {
+  // 1970-01-01 was a Thursday.
+  const long long d =
+      FunDiasDesdeEpoca(fecha / 10000, fecha / 100 % 100, fecha % 100);
+  return static_cast<int>(((d + 3) % 7 + 7) % 7);
+}
+
+void FunPercentilesDe(Distribucion* esperas, DiaInforme* fila) {
+  fila->esperas = esperas->total;
+  fila->mediana = fila->p90 = fila->maxima = 0;
+  if (esperas->total == 0) return;
+  fila->mediana = FunPercentilDistribucion(esperas, 50);
+  fila->p90 = FunPercentilDistribucion(esperas, 90);
+  fila->maxima = FunPercentilDistribucion(esperas, 100);
+}
+
 bool FunContarBitacora(std::FILE* archivo, Informe* informe) {
+  esperasPorDia = informe->esperasPorDia;
   fechaDesde = informe->fechaDesde;
   fechaHasta = informe->fechaHasta;
   fechasRetenidas.clear();

@@ -3,14 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "report/graficos.h"
+#include "report/html_texto.h"
 #include "report/vista_texto.h"
 
 namespace {
 
-// The page stays ASCII, accents as entities, so that it reads the same
-// whatever charset a browser assumes; it loads nothing and runs no script.
+// The page loads nothing and runs no script.
 const char kEstilo[] =
     "<style>\n"
     "body{font:15px/1.45 system-ui,\"Segoe UI\",Roboto,Arial,sans-serif;"
@@ -44,309 +46,227 @@ const char kEstilo[] =
     ".notas{color:#4a5663;font-size:14px;max-width:80ch}\n"
     "@media (max-width:860px){body{padding:12px}table{font-size:13px}"
     "th,td{padding:3px 4px}}\n"
+    ".glosario{display:grid;grid-template-columns:max-content 1fr;"
+    "gap:2px 14px;margin:8px 0 0;color:#4a5663;font-size:14px;max-width:92ch}\n"
+    ".glosario dt{font-weight:600;color:#1d2733}.glosario dd{margin:0}\n"
+    ".ancha{overflow-x:auto}\n"
     "@media print{@page{size:A4;margin:14mm}"
     "body{max-width:none;padding:0;font-size:10pt}table{font-size:8.5pt}"
-    "th,td{padding:2px 4px}"
-    "h2{break-after:avoid}figure,.horas{break-inside:avoid}"
-    "tr{break-inside:avoid}}\n"
+    "th,td{padding:2px 4px}th{white-space:normal}.ancha{overflow:visible}"
+    ".glosario{font-size:8.5pt}"
+    "h2{break-after:avoid}figure,.horas,.glosario,.titulado{break-inside:avoid}"
+    "tr{break-inside:avoid}"
+    // Each page of a long table repeats its head; the foot is no running
+    // footer, which would read as a subtotal of every page, but the
+    // table's last row group, kept with the rows before it.
+    "thead{display:table-header-group}tfoot{display:table-row-group}"
+    "tfoot tr{break-before:avoid}}\n"
     "</style>\n";
 
-// Colours of the charts' series.
-const char kClaro[] = "#93b7e0";
-const char kOscuro[] = "#1f5fa8";
-const char kClaroEspera[] = "#f2b872";
-const char kOscuroEspera[] = "#c2561a";
 
-/* -------------------------------------------------------------- writing */
-
-// Where FunImprimirHtml prints.
-std::FILE* salida = stdout;
-
-// How many bytes at `c` make one character, when *valido, or one U+FFFD:
-// a byte that starts no UTF-8 character, alone, or a character's first
-// bytes up to the one that breaks it, which then starts the next (as
-// browsers decode). Overlong forms, surrogates and code points beyond
-// U+10FFFF are no characters.
-int FunLargoUtf8(const unsigned char* c, bool* valido) {
-  const unsigned char u = c[0];
-  int largo = 0;
-  unsigned char bajo = 0x80, alto = 0xBF;  // the second byte's range
-  if (u >= 0xC2 && u <= 0xDF) {
-    largo = 2;
-  } else if (u >= 0xE0 && u <= 0xEF) {
-    largo = 3;
-    if (u == 0xE0) bajo = 0xA0;
-    if (u == 0xED) alto = 0x9F;
-  } else if (u >= 0xF0 && u <= 0xF4) {
-    largo = 4;
-    if (u == 0xF0) bajo = 0x90;
-    if (u == 0xF4) alto = 0x8F;
-  }
-  int bien = 1;  // a NUL ends the text, and is no continuation byte
-  while (bien < largo && c[bien] >= bajo && c[bien] <= alto) {
-    ++bien;
-    bajo = 0x80;
-    alto = 0xBF;
-  }
-  *valido = bien == largo;
-  return bien;
-}
-
-// Text from outside the program (the log's name), HTML-escaped; control
-// characters, which no page may hold, and bytes that are not UTF-8 (a
-// file name is any bytes on POSIX) become U+FFFD, so the page is valid
-// UTF-8 whatever the name.
-void FunEscribirEscapado(const char* texto) {
-  for (const char* c = texto; *c != '\0'; ++c) {
-    const unsigned char u = static_cast<unsigned char>(*c);
-    if (u >= 0x80) {
-      bool valido;
-      const int largo =
-          FunLargoUtf8(reinterpret_cast<const unsigned char*>(c), &valido);
-      if (valido)
-        std::fwrite(c, 1, static_cast<std::size_t>(largo), salida);
-      else
-        std::fputs("&#xFFFD;", salida);
-      c += largo - 1;
-      continue;
-    }
-    switch (u) {
-      case '&': std::fputs("&amp;", salida); break;
-      case '<': std::fputs("&lt;", salida); break;
-      case '>': std::fputs("&gt;", salida); break;
-      case '"': std::fputs("&quot;", salida); break;
-      case '\'': std::fputs("&#39;", salida); break;
-      default:
-        if (u < 0x20 || u == 0x7f)
-          std::fputs("&#xFFFD;", salida);
-        else
-          std::fputc(u, salida);
-    }
-  }
-}
-
-void FunEscribirFecha(int fecha) {
-  char texto[kTamCifra];
-  FunFormatearFecha(fecha, texto);
-  std::fputs(texto, salida);
-}
-
-/* --------------------------------------------------------------- charts */
-
-// One group of bars: its label on the axis and one or two values.
-struct Grupo {
-  char etiqueta[kTamCifra];
-  long long valores[2];
-  bool hay;  // false: nothing to draw (a day without waits)
-};
-
-// What one chart shows.
-struct Grafico {
-  const char* titulo;
-  int series;               // 1 or 2 bars per group
-  const char* nombres[2];   // of the series, as the bars' titles say them
-  const char* colores[2];
-  bool esperas;             // values are waits in seconds, not counts
-  double anchoEtiqueta;     // room a label of the axis needs
-};
-
-// Chart geometry in the SVG's own units; the page scales it to its width.
-const double kAncho = 1000, kAlto = 250;
-const double kIzquierda = 72, kDerecha = 10, kArriba = 14, kAbajo = 26;
-const double kHuecoMaximo = 130;  // a group never wider than this
-const double kAnchoMinimo = 360;  // a chart of few groups is this narrow
-
-void FunFormatearValor(const Grafico& g, long long valor, char* texto) {
-  if (g.esperas)
-    FunFormatearEspera(valor, texto);
-  else
-    std::snprintf(texto, kTamCifra, "%lld", valor);
-}
-
-// A step of 1, 2 or 5 times a power of ten, at least `bruto`; waits of a
-// minute or more step in whole minutes.
-long long FunPasoRedondo(long long bruto, bool esperas) {
-  if (esperas && bruto > 30)
-    return 60 * FunPasoRedondo((bruto + 59) / 60, false);
-  long long potencia = 1;
-  for (;;) {
-    for (long long m : {1, 2, 5})
-      if (m * potencia >= bruto) return m * potencia;
-    potencia *= 10;
-  }
-}
-
-void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
-  long long mayor = 0;
-  for (const Grupo& grupo : grupos)
-    if (grupo.hay)
-      for (int s = 0; s < g.series; ++s)
-        mayor = std::max(mayor, grupo.valores[s]);
-  const long long paso =
-      FunPasoRedondo(std::max(1LL, (mayor + 3) / 4), g.esperas);
-  const long long tope = std::max(paso, (mayor + paso - 1) / paso * paso);
-  // Few groups make a narrower chart, which the page may set beside
-  // another; many thin their bars.
-  const double ancho = std::min(
-      kAncho, std::max(kAnchoMinimo, kIzquierda + kDerecha +
-                                         kHuecoMaximo * grupos.size()));
-  const double anchoUtil = ancho - kIzquierda - kDerecha;
-  const double altoUtil = kAlto - kArriba - kAbajo;
-  const double hueco =
-      std::min(kHuecoMaximo, anchoUtil / static_cast<double>(grupos.size()));
-  const double barra = hueco * 0.8 / g.series;
-  // Many groups: only every cada-th label, so that none overlaps.
-  const std::size_t cada =
-      static_cast<std::size_t>(g.anchoEtiqueta / hueco) + 1;
-
-  if (ancho < kAncho)
-    std::fprintf(salida, "<figure style=\"flex:0 1 %.0fpx\">\n", ancho);
-  else
-    std::fputs("<figure>\n", salida);
-  std::fprintf(salida, "<figcaption>%s", g.titulo);
-  if (g.series > 1) {
-    std::fputs("<span class=\"leyenda\">", salida);
-    for (int s = 0; s < g.series; ++s)
-      std::fprintf(salida,
-                   "<span class=\"muestra\" style=\"background:%s\"></span>%s",
-                   g.colores[s], g.nombres[s]);
-    std::fputs("</span>", salida);
-  }
-  // No role="img": that would hide the bars' own titles from a screen
-  // reader.
-  std::fprintf(salida,
-               "</figcaption>\n<svg viewBox=\"0 0 %.0f %.0f\"><title>%s"
-               "</title>\n",
-               ancho, kAlto, g.titulo);
-  char texto[kTamCifra];
-  for (long long v = 0; v <= tope; v += paso) {
-    const double y = kArriba + altoUtil * (1 - static_cast<double>(v) / tope);
-    // The axis counts waits in whole minutes, or seconds when short.
-    if (g.esperas)
-      std::snprintf(texto, kTamCifra, paso % 60 == 0 ? "%lldm" : "%llds",
-                    paso % 60 == 0 ? v / 60 : v);
-    else
-      FunFormatearValor(g, v, texto);
-    std::fprintf(salida,
-                 "<line class=\"eje\" x1=\"%.0f\" y1=\"%.1f\" x2=\"%.0f\" "
-                 "y2=\"%.1f\"/><text x=\"%.0f\" y=\"%.1f\" text-anchor=\"end\">"
-                 "%s</text>\n",
-                 kIzquierda, y, ancho - kDerecha, y, kIzquierda - 6, y + 4,
-                 texto);
-  }
-  for (std::size_t i = 0; i < grupos.size(); ++i) {
-    const Grupo& grupo = grupos[i];
-    const double x = kIzquierda + hueco * static_cast<double>(i);
-    if (i % cada == 0)
-      std::fprintf(salida,
-                   "<text x=\"%.1f\" y=\"%.0f\" text-anchor=\"middle\">%s"
-                   "</text>\n",
-                   x + hueco / 2, kAlto - 8, grupo.etiqueta);
-    if (!grupo.hay) continue;
-    for (int s = 0; s < g.series; ++s) {
-      const double alto =
-          altoUtil * static_cast<double>(grupo.valores[s]) / tope;
-      const double bx = x + hueco * 0.1 + barra * s;
-      FunFormatearValor(g, grupo.valores[s], texto);
-      // Every bar says its figure, for a screen reader, a search or a copy.
-      std::fprintf(salida,
-                   "<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" "
-                   "fill=\"%s\"><title>%s: %s %s</title></rect>\n",
-                   bx, kArriba + altoUtil - alto, barra, alto, g.colores[s],
-                   grupo.etiqueta, g.nombres[s], texto);
-      // Wide enough bars also show it.
-      if (std::strlen(texto) * 6.2 <= barra)
-        std::fprintf(salida,
-                     "<text class=\"cifra\" x=\"%.2f\" y=\"%.2f\" "
-                     "text-anchor=\"middle\">%s</text>\n",
-                     bx + barra / 2, kArriba + altoUtil - alto - 3, texto);
-    }
-  }
-  std::fputs("</svg>\n</figure>\n", salida);
-}
-
-void FunDibujarDias(const Informe& informe) {
-  std::fputs("<div class=\"graficos\">\n", salida);
-  std::vector<Grupo> grupos(informe.dias.size());
-  for (std::size_t i = 0; i < grupos.size(); ++i) {
-    const DiaInforme& d = informe.dias[i];
-    FunFormatearFecha(d.fecha, grupos[i].etiqueta);
-    grupos[i].valores[0] = d.sesiones;
-    grupos[i].valores[1] = d.atendidos;
-    grupos[i].hay = true;
-  }
-  FunDibujarGrafico(Grafico{"Registrados y atendidos por d&iacute;a", 2,
-                            {"registrados", "atendidos"}, {kClaro, kOscuro},
-                            false, 78},
-                    grupos);
-  for (std::size_t i = 0; i < grupos.size(); ++i) {
-    const DiaInforme& d = informe.dias[i];
-    grupos[i].valores[0] = d.mediana;
-    grupos[i].valores[1] = d.p90;
-    grupos[i].hay = d.esperas > 0;
-  }
-  FunDibujarGrafico(Grafico{"Espera por d&iacute;a: mediana y P90", 2,
-                            {"mediana", "P90"}, {kOscuroEspera, kClaroEspera},
-                            true, 78},
-                    grupos);
-  std::fputs("</div>\n", salida);
-}
+std::FILE*& salida = salidaHtml;
 
 /* --------------------------------------------------------------- tables */
 
-// The day table: the text report's rows and cells, its figures as it
-// writes them.
-void FunEscribirTablaDias(const Informe& informe) {
-  std::fputs(
-      "<table class=\"dias\">\n<thead><tr><th>Fecha</th><th>Sesiones"
-      "</th><th>Atendidos</th><th>Mediana</th><th>P90</th><th>"
-      "M&aacute;xima</th><th>SinReg</th><th>Pend.</th><th>Cierres</th>"
-      "</tr></thead>\n<tbody>\n",
-      salida);
-  char mediana[kTamCifra], p90[kTamCifra], maxima[kTamCifra];
-  for (const DiaInforme& d : informe.dias) {
-    std::strcpy(mediana, "-");
-    std::strcpy(p90, "-");
-    std::strcpy(maxima, "-");
-    if (d.esperas > 0) {
-      FunFormatearEspera(d.mediana, mediana);
-      FunFormatearEspera(d.p90, p90);
-      FunFormatearEspera(d.maxima, maxima);
-    }
-    std::fputs("<tr><td>", salida);
-    FunEscribirFecha(d.fecha);
-    std::fprintf(salida,
-                 "</td><td>%lld</td><td>%lld</td><td>%s</td><td>%s</td><td>%s"
-                 "</td><td>%lld</td><td>%lld</td><td>%lld</td></tr>\n",
-                 d.sesiones, d.atendidos, mediana, p90, maxima, d.sinRegistro,
-                 d.pendientes, d.cierres);
-  }
-  const DiaInforme& t = informe.total;
-  std::strcpy(maxima, "-");
-  if (t.esperas > 0) FunFormatearEspera(t.maxima, maxima);
+// One row of a table: its first cell, already HTML, and its figures.
+struct Fila {
+  std::string etiqueta;
+  const DiaInforme* cifras;
+};
+
+// A table of `filas` under the heads every table shares, explained once by
+// the glossary, with `total` in its foot; `conDias` adds how many days
+// each row spans.
+void FunEscribirTabla(const char* primera, bool conDias,
+                      const std::vector<Fila>& filas, const DiaInforme& total) {
   std::fprintf(salida,
-               "</tbody>\n<tfoot><tr><td>TOTAL</td><td>%lld</td><td>%lld</td>"
-               "<td></td><td></td><td>%s</td><td>%lld</td><td>%lld</td><td>"
-               "%lld</td></tr></tfoot>\n</table>\n",
-               t.sesiones, t.atendidos, maxima, t.sinRegistro, t.pendientes,
-               t.cierres);
-  std::fprintf(
-      salida,
-      "<p class=\"notas\">%lld d&iacute;as. Mediana, P90 y M&aacute;xima: "
-      "espera (minutos y segundos) de los atendidos cuyo registro est&aacute; "
-      "en la bit&aacute;cora; P90: 9 de cada 10 esperaron eso o menos. "
-      "SinReg: atendidos sin registro (turnos restaurados de un respaldo). "
-      "Pend.: registrados que nadie ha atendido.</p>\n",
-      static_cast<long long>(informe.dias.size()));
+               "<div class=\"ancha\"><table>\n<thead><tr><th>%s</th>%s"
+               "<th>Sesiones</th><th>Atendidos</th><th>Mediana</th><th>P90"
+               "</th><th>M&aacute;xima</th><th>Sin registro</th><th>"
+               "Pendientes</th><th>Cierres</th></tr></thead>\n<tbody>\n",
+               primera, conDias ? "<th>D&iacute;as</th>" : "");
+  for (std::size_t i = 0; i <= filas.size(); ++i) {
+    const bool esTotal = i == filas.size();
+    const DiaInforme& d = esTotal ? total : *filas[i].cifras;
+    if (esTotal) std::fputs("</tbody>\n<tfoot>", salida);
+    std::fprintf(salida, "<tr><td>%s</td>",
+                 esTotal ? "TOTAL" : filas[i].etiqueta.c_str());
+    if (conDias) std::fprintf(salida, "<td>%lld</td>", d.dias);
+    std::fprintf(salida, "<td>%lld</td><td>%lld</td>", d.sesiones, d.atendidos);
+    char espera[kTamTexto];
+    for (long long segundos : {d.mediana, d.p90, d.maxima}) {
+      FunFormatearEsperaHablada(segundos, espera);
+      std::fprintf(salida, "<td>%s</td>", d.esperas > 0 ? espera : "-");
+    }
+    std::fprintf(salida, "<td>%lld</td><td>%lld</td><td>%lld</td></tr>\n",
+                 d.sinRegistro, d.pendientes, d.cierres);
+  }
+  std::fputs("</tfoot>\n</table></div>\n", salida);
+}
+
+// What each head means, said once for every table of the page.
+void FunEscribirGlosario(bool varias) {
+  std::fputs(
+      "<dl class=\"glosario\">\n"
+      "<dt>Sesiones</dt><dd>personas registradas.</dd>\n"
+      "<dt>Atendidos</dt><dd>turnos despachados.</dd>\n"
+      "<dt>Mediana</dt><dd>la mitad de los atendidos esper&oacute; esto o "
+      "menos, desde su registro hasta su atenci&oacute;n (solo los atendidos "
+      "cuyo registro est&aacute; en la bit&aacute;cora).</dd>\n"
+      "<dt>P90</dt><dd>9 de cada 10 atendidos esperaron esto o menos.</dd>\n"
+      "<dt>M&aacute;xima</dt><dd>la espera m&aacute;s larga.</dd>\n"
+      "<dt>Sin registro</dt><dd>atendidos cuyo registro no est&aacute; en la "
+      "bit&aacute;cora (turnos restaurados de un respaldo).</dd>\n"
+      "<dt>Pendientes</dt><dd>registrados que nadie ha atendido.</dd>\n"
+      "<dt>Cierres</dt><dd>cierres de la jornada.</dd>\n"
+      "<dt>D&iacute;as</dt><dd>d&iacute;as con registros que suma la fila."
+      "</dd>\n",
+      salida);
+  std::fprintf(salida,
+               "<dt>TOTAL</dt><dd>todos los d&iacute;as mostrados%s: su mediana "
+               "y su P90 son los de todas sus esperas juntas, no promedios."
+               "</dd>\n</dl>\n",
+               varias ? " de todas las mesas" : "");
+}
+
+/* ------------------------------------------------------------- sections */
+
+// Median and P90 of each group, as a chart.
+Grafico FunGraficoEsperas(const char* titulo, double anchoEtiqueta) {
+  return Grafico{titulo, 2, {"mediana", "P90"}, {kOscuroEspera, kClaroEspera},
+                 true, anchoEtiqueta};
+}
+
+void FunPonerEsperas(const DiaInforme& d, Grupo* grupo) {
+  grupo->valores[0] = d.mediana;
+  grupo->valores[1] = d.p90;
+  grupo->hay = d.esperas > 0;
+}
+
+void FunEscribirDias(const Informe& informe, bool varias) {
+  std::fprintf(salida, "<h2>D&iacute;a por d&iacute;a%s</h2>\n",
+               varias ? ": todas las mesas" : "");
+  std::fputs("<div class=\"graficos\">\n", salida);
+  std::vector<Grupo> grupos(informe.dias.size());
+  std::vector<Fila> filas;
+  for (std::size_t i = 0; i < grupos.size(); ++i) {
+    const DiaInforme& d = informe.dias[i];
+    FunFormatearFechaSemana(d.fecha, grupos[i].nombre);
+    std::snprintf(grupos[i].etiqueta, kTamTexto, "%02d/%02d", d.fecha % 100,
+                  d.fecha / 100 % 100);
+    grupos[i].valores[0] = d.sesiones;
+    grupos[i].valores[1] = d.atendidos;
+    grupos[i].hay = true;
+    filas.push_back(Fila{grupos[i].nombre, &d});
+  }
+  FunDibujarGrafico(Grafico{"Registrados y atendidos por d&iacute;a", 2,
+                            {"registrados", "atendidos"}, {kClaro, kOscuro},
+                            false, 44},
+                    grupos);
+  for (std::size_t i = 0; i < grupos.size(); ++i)
+    FunPonerEsperas(informe.dias[i], &grupos[i]);
+  FunDibujarGrafico(FunGraficoEsperas("Espera por d&iacute;a: mediana y P90", 44),
+                    grupos);
+  std::fputs("</div>\n", salida);
+  FunEscribirTabla("Fecha", false, filas, informe.total);
+}
+
+void FunEscribirMeses(const Informe& informe) {
+  // The heading goes with its chart to a new page, never alone.
+  std::fputs("<div class=\"titulado\">\n<h2>Por mes</h2>\n", salida);
+  std::vector<Grupo> grupos(informe.meses.size());
+  std::vector<Fila> filas;
+  for (std::size_t i = 0; i < grupos.size(); ++i) {
+    FunFormatearMes(informe.meses[i].fecha, grupos[i].nombre);
+    std::strcpy(grupos[i].etiqueta, grupos[i].nombre);
+    FunPonerEsperas(informe.meses[i], &grupos[i]);
+    filas.push_back(Fila{grupos[i].nombre, &informe.meses[i]});
+  }
+  // One month needs no chart: its table row says it all.
+  if (grupos.size() > 1) {
+    std::fputs("<div class=\"graficos\">\n", salida);
+    FunDibujarGrafico(FunGraficoEsperas("Espera por mes: mediana y P90", 110),
+                      grupos);
+    std::fputs("</div>\n", salida);
+  }
+  std::fputs("</div>\n", salida);
+  FunEscribirTabla("Mes", true, filas, informe.total);
+}
+
+// Which weekday waits longest: only the weekdays the days shown include.
+void FunEscribirSemana(const Informe& informe) {
+  std::fputs("<div class=\"titulado\">\n<h2>Por d&iacute;a de la semana</h2>\n",
+             salida);
+  std::vector<Grupo> grupos;
+  std::vector<Fila> filas;
+  for (const DiaInforme& d : informe.semana) {
+    if (d.dias == 0) continue;
+    grupos.emplace_back();
+    std::snprintf(grupos.back().nombre, kTamTexto, "%s", FunNombreDia(d.fecha));
+    std::strcpy(grupos.back().etiqueta, grupos.back().nombre);
+    FunPonerEsperas(d, &grupos.back());
+    filas.push_back(Fila{FunNombreDia(d.fecha), &d});
+  }
+  if (grupos.size() > 1) {
+    std::fputs("<div class=\"graficos\">\n", salida);
+    FunDibujarGrafico(
+        FunGraficoEsperas("Espera por d&iacute;a de la semana: mediana y P90", 80),
+        grupos);
+    std::fputs("</div>\n", salida);
+  }
+  std::fputs("</div>\n", salida);
+  FunEscribirTabla("D&iacute;a de la semana", true, filas, informe.total);
+}
+
+// Each desk over the days shown: its table, its median and P90 beside the
+// others', and its attended day by day, one band per desk.
+void FunEscribirMesas(const Informe& informe, const std::vector<Informe>& mesas) {
+  std::fputs("<h2>Por mesa</h2>\n", salida);
+  std::vector<std::string> nombres;
+  std::vector<Fila> filas;
+  std::vector<Grupo> grupos(mesas.size());
+  double ancho = 40;
+  for (std::size_t m = 0; m < mesas.size(); ++m) {
+    nombres.push_back(FunEscapar(mesas[m].mesa.c_str()));
+    filas.push_back(Fila{nombres.back(), &mesas[m].total});
+    std::snprintf(grupos[m].etiqueta, kTamTexto, "%s", nombres.back().c_str());
+    std::snprintf(grupos[m].nombre, kTamTexto, "%s", nombres.back().c_str());
+    FunPonerEsperas(mesas[m].total, &grupos[m]);
+    ancho = std::max(ancho, 7.0 * static_cast<double>(mesas[m].mesa.size()));
+  }
+  FunEscribirTabla("Mesa", true, filas, informe.total);
+  FunDibujarFilas(FunGraficoEsperas("Espera por mesa: mediana y P90",
+                                    std::min(ancho, 260.0)),
+                  grupos);
+  // Attended per desk and day, on the days of all desks together.
+  std::vector<Grupo> fechas(informe.dias.size());
+  std::vector<std::vector<long long>> valores(
+      mesas.size(), std::vector<long long>(fechas.size(), 0));
+  for (std::size_t d = 0; d < fechas.size(); ++d) {
+    const int fecha = informe.dias[d].fecha;
+    FunFormatearFechaSemana(fecha, fechas[d].nombre);
+    std::snprintf(fechas[d].etiqueta, kTamTexto, "%02d/%02d", fecha % 100,
+                  fecha / 100 % 100);
+  }
+  for (std::size_t m = 0; m < mesas.size(); ++m) {
+    std::size_t d = 0;
+    for (const DiaInforme& dia : mesas[m].dias) {
+      while (informe.dias[d].fecha < dia.fecha) ++d;
+      valores[m][d] = dia.atendidos;
+    }
+  }
+  FunDibujarBandas("Atendidos por mesa y d&iacute;a", nombres, valores, fechas);
 }
 
 // The registrations per hour: their chart, then the figures in four
 // columns of six hours.
-void FunEscribirHoras(const Informe& informe) {
-  std::fputs("<h2>Registros por hora del d&iacute;a</h2>\n", salida);
+void FunEscribirHoras(const Informe& informe, bool varias) {
+  std::fprintf(salida, "<h2>Registros por hora del d&iacute;a%s</h2>\n",
+               varias ? ": todas las mesas" : "");
   std::vector<Grupo> grupos(24);
   for (int hora = 0; hora < 24; ++hora) {
-    std::snprintf(grupos[hora].etiqueta, kTamCifra, "%02d", hora);
+    std::snprintf(grupos[hora].etiqueta, kTamTexto, "%02d", hora);
+    std::snprintf(grupos[hora].nombre, kTamTexto, "%02d h", hora);
     grupos[hora].valores[0] = informe.registrosPorHora[hora];
     grupos[hora].hay = true;
   }
@@ -367,32 +287,48 @@ void FunEscribirHoras(const Informe& informe) {
   std::fputs("</tbody>\n</table>\n", salida);
 }
 
-}  // namespace
+// The notes on one log: its foreign lines and a last line being written.
+void FunEscribirNotas(const Informe& informe, const std::string& mesa) {
+  const std::string quien = mesa.empty() ? "" : "Mesa " + mesa + ": ";
+  if (informe.lineasNoReconocidas > 0)
+    std::fprintf(salida,
+                 "<p class=\"notas\">%sL&iacute;neas no reconocidas "
+                 "(ignoradas): %lld</p>\n",
+                 quien.c_str(), informe.lineasNoReconocidas);
+  if (informe.ultimaLineaIncompleta)
+    std::fprintf(salida,
+                 "<p class=\"notas\">%sLa &uacute;ltima l&iacute;nea "
+                 "est&aacute; incompleta (se estaba escribiendo): ignorada."
+                 "</p>\n",
+                 quien.c_str());
+}
 
-void FunImprimirHtml(const Informe& informe, std::FILE* destino) {
-  salida = destino;
-  std::fputs(
-      "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset="
-      "\"utf-8\">\n<meta name=\"viewport\" content=\"width=device-width,"
-      " initial-scale=1\">\n<title>Informe de atenci&oacute;n Quenvaro"
-      " - ",
-      salida);
-  FunEscribirEscapado(informe.ruta);
-  std::fputs("</title>\n", salida);
-  std::fputs(kEstilo, salida);
-  std::fputs(
-      "</head>\n<body>\n<h1>Informe de atenci&oacute;n Quenvaro</h1>\n"
-      "<p class=\"origen\">Bit&aacute;cora: <strong>",
-      salida);
-  FunEscribirEscapado(informe.ruta);
-  std::fputs("</strong>", salida);
+// Where the figures come from: the log, or the desks and their logs; the
+// days shown and those asked for.
+void FunEscribirOrigen(const Informe& informe, const std::vector<Informe>& mesas) {
+  std::fputs("<p class=\"origen\">", salida);
+  if (mesas.empty()) {
+    std::fputs("Bit&aacute;cora: <strong>", salida);
+    FunEscribirEscapado(informe.ruta);
+    std::fputs("</strong>", salida);
+  } else {
+    std::fprintf(salida, "%lld mesas:", static_cast<long long>(mesas.size()));
+    for (std::size_t m = 0; m < mesas.size(); ++m) {
+      std::fputs(m > 0 ? ", <strong>" : " <strong>", salida);
+      FunEscribirEscapado(mesas[m].mesa.c_str());
+      std::fputs("</strong> (", salida);
+      FunEscribirEscapado(mesas[m].ruta);
+      std::fputs(")", salida);
+    }
+  }
   const std::vector<DiaInforme>& dias = informe.dias;
+  char fecha[kTamTexto];
   if (!dias.empty()) {
-    std::fputs(" &middot; ", salida);
-    FunEscribirFecha(dias.front().fecha);
+    FunFormatearFechaSemana(dias.front().fecha, fecha);
+    std::fprintf(salida, " &middot; %s", fecha);
     if (dias.size() > 1) {
-      std::fputs(" a ", salida);
-      FunEscribirFecha(dias.back().fecha);
+      FunFormatearFechaSemana(dias.back().fecha, fecha);
+      std::fprintf(salida, " a %s", fecha);
     }
     std::fprintf(salida, " (%lld d&iacute;a%s)",
                  static_cast<long long>(dias.size()),
@@ -402,23 +338,41 @@ void FunImprimirHtml(const Informe& informe, std::FILE* destino) {
   if (FunFormatearDiasPedidos(informe, pedidos))
     std::fprintf(salida, " &middot; d&iacute;as pedidos:%s", pedidos);
   std::fputs("</p>\n", salida);
-  if (dias.empty()) {
+}
+
+}  // namespace
+
+void FunImprimirHtml(const Informe& informe,
+                     const std::vector<Informe>& mesas, std::FILE* destino) {
+  salida = destino;
+  const bool varias = !mesas.empty();
+  std::fputs(
+      "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset="
+      "\"utf-8\">\n<meta name=\"viewport\" content=\"width=device-width,"
+      " initial-scale=1\">\n<title>Informe de atenci&oacute;n Quenvaro"
+      " - ",
+      salida);
+  if (varias)
+    std::fprintf(salida, "%lld mesas", static_cast<long long>(mesas.size()));
+  else
+    FunEscribirEscapado(informe.ruta);
+  std::fputs("</title>\n", salida);
+  std::fputs(kEstilo, salida);
+  std::fputs("</head>\n<body>\n<h1>Informe de atenci&oacute;n Quenvaro</h1>\n",
+             salida);
+  FunEscribirOrigen(informe, mesas);
+  if (informe.dias.empty()) {
     std::fputs("<p>Ning&uacute;n d&iacute;a con registros.</p>\n", salida);
   } else {
-    std::fputs("<h2>D&iacute;a por d&iacute;a</h2>\n", salida);
-    FunDibujarDias(informe);
-    FunEscribirTablaDias(informe);
-    FunEscribirHoras(informe);
+    FunEscribirGlosario(varias);
+    FunEscribirDias(informe, varias);
+    if (varias) FunEscribirMesas(informe, mesas);
+    FunEscribirMeses(informe);
+    FunEscribirSemana(informe);
+    FunEscribirHoras(informe, varias);
   }
-  if (informe.lineasNoReconocidas > 0)
-    std::fprintf(salida,
-                 "<p class=\"notas\">L&iacute;neas no reconocidas (ignoradas): "
-                 "%lld</p>\n",
-                 informe.lineasNoReconocidas);
-  if (informe.ultimaLineaIncompleta)
-    std::fputs(
-        "<p class=\"notas\">La &uacute;ltima l&iacute;nea est&aacute; "
-        "incompleta (se estaba escribiendo): ignorada.</p>\n",
-        salida);
+  if (!varias) FunEscribirNotas(informe, "");
+  for (const Informe& mesa : mesas)
+    FunEscribirNotas(mesa, FunEscapar(mesa.mesa.c_str()));
   std::fputs("</body>\n</html>\n", salida);
 }

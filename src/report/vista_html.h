@@ -4,10 +4,12 @@
 #define QUENVARO_REPORT_VISTA_HTML_H_
 
 #include <cstdio>
+#include <vector>
 
 #include "report/modelo.h"
 
 // Prints the page of `informe` on `destino`.
-void FunImprimirHtml(const Informe& informe, std::FILE* destino);
+void FunImprimirHtml(const Informe& informe,
+                     const std::vector<Informe>& mesas, std::FILE* destino);
 
 #endif  // QUENVARO_REPORT_VISTA_HTML_H_

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/texto.h"
 
@@ -10,12 +12,6 @@ namespace {
 
 // Where FunImprimirTexto prints.
 std::FILE* salida = stdout;
-
-void FunImprimirFecha(int fecha) {
-  char texto[kTamCifra];
-  FunFormatearFecha(fecha, texto);
-  std::fputs(texto, salida);
-}
 
 // A wait right-aligned in a column of 8 after a blank, which still parts
 // it from its neighbour when a wait of a week or more is wider than the
@@ -28,36 +24,51 @@ void FunImprimirEspera(long long segundos) {
 
 const char kRegla[] =
     "------------------------------------------------------------------------"
-    "-----\n";
+    "-----";
 
-void FunImprimirTabla(const Informe& informe) {
-  std::fprintf(salida, "%-10s %9s %9s %8s %8s %8s %6s %5s %7s\n", "Fecha",
+// Columns a UTF-8 text takes: its bytes that start a character.
+int FunAnchoTexto(const std::string& texto) {
+  int ancho = 0;
+  for (unsigned char c : texto) ancho += (c & 0xC0) != 0x80;
+  return ancho;
+}
+
+// One row of a table: `etiqueta` left-aligned in `ancho` columns, then the
+// figures of `d`.
+void FunImprimirFila(const std::string& etiqueta, int ancho,
+                     const DiaInforme& d) {
+  FunEscribirTexto(salida, etiqueta.c_str());
+  std::fprintf(salida, "%*s %9lld %9lld",
+               std::max(0, ancho - FunAnchoTexto(etiqueta)), "", d.sesiones,
+               d.atendidos);
+  if (d.esperas > 0) {
+    FunImprimirEspera(d.mediana);
+    FunImprimirEspera(d.p90);
+    FunImprimirEspera(d.maxima);
+  } else {
+    std::fprintf(salida, " %8s %8s %8s", "-", "-", "-");
+  }
+  std::fprintf(salida, " %6lld %5lld %7lld\n", d.sinRegistro, d.pendientes,
+               d.cierres);
+}
+
+void FunImprimirCabecera(const char* primera, int ancho) {
+  std::fprintf(salida, "%-*s %9s %9s %8s %8s %8s %6s %5s %7s\n", ancho, primera,
                "Sesiones", "Atendidos", "Mediana", "P90", "Maxima", "SinReg",
                "Pend.", "Cierres");
-  std::fputs(kRegla, salida);
+  std::fprintf(salida, "%s%s\n", std::string(std::max(0, ancho - 10), '-').c_str(),
+               kRegla);
+}
+
+void FunImprimirTabla(const Informe& informe) {
+  FunImprimirCabecera("Fecha", 10);
   for (const DiaInforme& d : informe.dias) {
-    FunImprimirFecha(d.fecha);
-    std::fprintf(salida, " %9lld %9lld", d.sesiones, d.atendidos);
-    if (d.esperas > 0) {
-      FunImprimirEspera(d.mediana);
-      FunImprimirEspera(d.p90);
-      FunImprimirEspera(d.maxima);
-    } else {
-      std::fprintf(salida, " %8s %8s %8s", "-", "-", "-");
-    }
-    std::fprintf(salida, " %6lld %5lld %7lld\n", d.sinRegistro, d.pendientes,
-                 d.cierres);
+    char fecha[kTamCifra];
+    FunFormatearFecha(d.fecha, fecha);
+    FunImprimirFila(fecha, 10, d);
   }
-  const DiaInforme& total = informe.total;
-  std::fputs(kRegla, salida);
-  std::fprintf(salida, "%-10s %9lld %9lld %8s %8s", "TOTAL", total.sesiones,
-               total.atendidos, "", "");
-  if (total.esperas > 0)
-    FunImprimirEspera(total.maxima);
-  else
-    std::fprintf(salida, " %8s", "-");
-  std::fprintf(salida, " %6lld %5lld %7lld\n", total.sinRegistro,
-               total.pendientes, total.cierres);
+  std::fprintf(salida, "%s\n", kRegla);
+  FunImprimirFila("TOTAL", 10, informe.total);
   std::fprintf(
       salida,
       "\n%lld dias. Mediana, P90 y Maxima: espera (minutos y segundos) de los\n"
@@ -66,6 +77,20 @@ void FunImprimirTabla(const Informe& informe) {
       "eso o menos. SinReg: atendidos sin registro (turnos restaurados de un\n"
       "respaldo). Pend.: registrados que nadie ha atendido.\n",
       static_cast<long long>(informe.dias.size()));
+}
+
+// One row per desk over the days shown, and all of them together.
+void FunImprimirMesas(const Informe& informe,
+                      const std::vector<Informe>& mesas) {
+  int ancho = 10;
+  for (const Informe& mesa : mesas)
+    ancho = std::max(ancho, FunAnchoTexto(mesa.mesa));
+  std::fputs("\nPor mesa\n", salida);
+  FunImprimirCabecera("Mesa", ancho);
+  for (const Informe& mesa : mesas) FunImprimirFila(mesa.mesa, ancho, mesa.total);
+  std::fprintf(salida, "%s%s\n", std::string(std::max(0, ancho - 10), '-').c_str(),
+               kRegla);
+  FunImprimirFila("TOTAL", ancho, informe.total);
 }
 
 void FunImprimirHoras(const long long* registrosPorHora) {
@@ -111,12 +136,36 @@ bool FunFormatearDiasPedidos(const Informe& informe, char* texto) {
   return texto[0] != '\0';
 }
 
-void FunImprimirTexto(const Informe& informe, std::FILE* destino) {
+// The notes on one log: its foreign lines and a last line being written.
+void FunImprimirNotas(const Informe& informe, const char* mesa) {
+  if (informe.lineasNoReconocidas > 0)
+    std::fprintf(salida, "\n%s%sLineas no reconocidas (ignoradas): %lld\n",
+                 mesa, *mesa != '\0' ? ": " : "", informe.lineasNoReconocidas);
+  if (informe.ultimaLineaIncompleta)
+    std::fprintf(salida,
+                 "\n%s%sLa ultima linea esta incompleta (se estaba "
+                 "escribiendo): ignorada.\n",
+                 mesa, *mesa != '\0' ? ": " : "");
+}
+
+void FunImprimirTexto(const Informe& informe,
+                      const std::vector<Informe>& mesas, std::FILE* destino) {
   salida = destino;
   // The log's path as typed, on a Windows console too.
   std::fputs("INFORME DE ATENCION QUENVARO - ", salida);
-  FunEscribirTexto(salida, informe.ruta);
-  std::fputs("\n", salida);
+  if (mesas.empty()) {
+    FunEscribirTexto(salida, informe.ruta);
+    std::fputs("\n", salida);
+  } else {
+    std::fprintf(salida, "%lld mesas\n", static_cast<long long>(mesas.size()));
+    for (const Informe& mesa : mesas) {
+      std::fputs("Mesa ", salida);
+      FunEscribirTexto(salida, mesa.mesa.c_str());
+      std::fputs(": ", salida);
+      FunEscribirTexto(salida, mesa.ruta);
+      std::fputs("\n", salida);
+    }
+  }
   char pedidos[kTamCifra];
   if (FunFormatearDiasPedidos(informe, pedidos))
     std::fprintf(salida, "Dias pedidos:%s\n", pedidos);
@@ -125,14 +174,9 @@ void FunImprimirTexto(const Informe& informe, std::FILE* destino) {
     std::fputs("Ningun dia con registros.\n", salida);
   } else {
     FunImprimirTabla(informe);
+    if (!mesas.empty()) FunImprimirMesas(informe, mesas);
     FunImprimirHoras(informe.registrosPorHora);
   }
-  if (informe.lineasNoReconocidas > 0)
-    std::fprintf(salida, "\nLineas no reconocidas (ignoradas): %lld\n",
-                 informe.lineasNoReconocidas);
-  if (informe.ultimaLineaIncompleta)
-    std::fputs(
-        "\nLa ultima linea esta incompleta (se estaba escribiendo): "
-        "ignorada.\n",
-        salida);
+  if (mesas.empty()) FunImprimirNotas(informe, "");
+  for (const Informe& mesa : mesas) FunImprimirNotas(mesa, mesa.mesa.c_str());
 }

@@ -1,10 +1,11 @@
-// quenvaro-informe's text report: the day table, its total, the notes and
-// the registrations per hour, for a terminal or a printer.
+// quenvaro-informe's text report: the day table, its total, the desks, the
+// registrations per hour and the notes, for a terminal or a printer.
 #ifndef QUENVARO_REPORT_VISTA_TEXTO_H_
 #define QUENVARO_REPORT_VISTA_TEXTO_H_
 
 #include <cstddef>
 #include <cstdio>
+#include <vector>
 
 #include "report/modelo.h"
 
@@ -23,7 +24,9 @@ void FunFormatearEspera(long long segundos, char* texto);
 // for none.
 bool FunFormatearDiasPedidos(const Informe& informe, char* texto);
 
-// Prints the text report of `informe` on `destino`.
-void FunImprimirTexto(const Informe& informe, std::FILE* destino);
+// Prints the text report of `informe` on `destino`; with several desks,
+// `informe` holds them pooled and `mesas` each one (else it is empty).
+void FunImprimirTexto(const Informe& informe,
+                      const std::vector<Informe>& mesas, std::FILE* destino);
 
 #endif  // QUENVARO_REPORT_VISTA_TEXTO_H_
