@@ -15,6 +15,25 @@ var COLA_MAX = 20;
 // it were not said.
 var porAnunciar = [];
 var anunciando = false;
+// The call whose caption shows, or null.
+var llamadaEnCurso = null;
+
+// The caption of the call being said. While the large number shows
+// another call (a newer one came while this one is said), the caption
+// gives its digits too, so that no one takes the one for the other.
+function ponerRotulo() {
+  var llamada = llamadaEnCurso, texto = "";
+  if (llamada !== null) {
+    texto = ["Turno"].concat(palabrasDeNumero(llamada.turno)).join(" ");
+    if ($("actual").textContent !== String(llamada.turno))
+      texto += " \u00b7 " + llamada.turno;
+    if (llamada.omitidos > 0)
+      texto += "\n(" + llamada.omitidos + (llamada.omitidos === 1 ? " llamado" : " llamados") +
+        " antes sin anunciar)";
+  }
+  // Only a change is written: each write is read out again by a screen reader.
+  if ($("anuncio").textContent !== texto) $("anuncio").textContent = texto;
+}
 
 // One call at a time: the chime, then "Turno <words>", shown in #anuncio
 // while it lasts. A later poll only adds to the queue. `omitidos`: calls
@@ -41,7 +60,8 @@ function siguienteAnuncio() {
     clearTimeout(minimo);
     clearTimeout(limite);
     callar();
-    $("anuncio").textContent = "";
+    llamadaEnCurso = null;
+    ponerRotulo();
     setTimeout(siguienteAnuncio, PAUSA_ANUNCIOS_MS);
   }
   // Ends at the voice's end, but never before the minimum: a call with
@@ -49,9 +69,8 @@ function siguienteAnuncio() {
   function alTerminarLaVoz() {
     minimo = setTimeout(terminar, Math.max(0, inicio + ANUNCIO_MIN_MS - Date.now()));
   }
-  $("anuncio").textContent = palabras.join(" ") + (llamada.omitidos === 0 ? "" :
-    "\n(" + llamada.omitidos + (llamada.omitidos === 1 ? " llamado" : " llamados") +
-    " antes sin anunciar)");
+  llamadaEnCurso = llamada;
+  ponerRotulo();
   var via = decir(palabras, campanada(), alTerminarLaVoz);
   $("anuncio").setAttribute("data-voz", via);
   if (via === "ninguna") alTerminarLaVoz();

@@ -115,6 +115,7 @@ function mostrar(e) {
     destacar();
     anunciar(dichos.reverse(), nuevos - dichos.length);
   }
+  ponerRotulo();  // the large number may have moved on from the caption's
   ultimaFecha = e.fecha;
   ultimaCuenta = e.atendidos_hoy;
   if (e.fecha >= fechaMayor) {
