@@ -18,7 +18,7 @@ TEST(Utf8, CutsAtALimitOnAWholeCharacterAndOtherBytesAnywhere) {
       {"a\xe2\x82\xac" "b", 4, 4}, {"\xf0\x9d\x84\x9e", 3, 0}, {"\xc3\xc3\xa9", 2, 1},
       {"Jos\x82 \xa5\xa3\xa4", 5, 5}, {"\xa9\xa9\xa9\xa9", 2, 2}, {"\xc3" "A", 1, 1},
       {"\xe0\x80\x80", 2, 2}, {"\xed\xa0\x80", 1, 1}, {"\xf4\x90\x80\x80", 3, 3},
-      {acentos, 99, 98}};
+      {"\xf4\x8f\xbf\xbf", 3, 0}, {acentos, 99, 98}};
   for (const auto& c : casos)
     EXPECT_EQ(FunCortarEnCaracter(c.texto.data(), c.texto.size(), c.limite), c.corte)
         << c.texto << " / " << c.limite;
