@@ -1,8 +1,8 @@
 // The office guide against the programs: every message docs/guia.html
 // quotes (a <samp>, with <var> for what changes) is the programs' own text,
 // found in their sources: the console, the report and the screen (C++
-// string literals, joined as the compiler joins them), the screen's page,
-// and the installer.
+// string literals, joined as the compiler joins them), the screen's page
+// and its scripts, and the installer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -103,7 +103,7 @@ std::string TextosDeLosProgramas(const fs::path& fuentes) {
     if (extension == ".cpp" || extension == ".h")
       for (const std::string& literal : Literales(Leer(entrada.path())))
         textos += literal + '\0';
-    else if (extension == ".html")
+    else if (extension == ".html" || extension == ".js")
       textos += Descodificar(Leer(entrada.path())) + '\0';
   }
   return textos;

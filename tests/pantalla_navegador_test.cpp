@@ -186,6 +186,22 @@ const char kLoQueMuestra[] =
     "    (clases.contains('reconectando') ? ' reconectando' : '');"
     "})()";
 
+// Every 50 ms of a highlight, the large number's contrast (as WCAG has it)
+// with the first ground behind it that is not transparent: the lowest, and
+// how many samples.
+const char kMuestraContraste[] =
+    "window.contraste = {min: 99, n: 0}; setInterval(function () {"
+    "  var e = document.getElementById('actual'), c = getComputedStyle(e).color, f;"
+    "  if (!e.parentElement.classList.contains('nuevo')) return;"
+    "  for (; e; e = e.parentElement) if (!/^rgba.*, 0[)]$/.test("
+    "    f = getComputedStyle(e).backgroundColor)) break;"
+    "  var l = [c, f].map(function (s) { var v = s.match(/[0-9.]+/g).map(function (x) {"
+    "    x /= 255; return x <= 0.03928 ? x / 12.92 : Math.pow((x + 0.055) / 1.055, 2.4); });"
+    "    return 0.2126 * v[0] + 0.7152 * v[1] + 0.0722 * v[2] + 0.05; });"
+    "  window.contraste.min = Math.min(window.contraste.min, Math.max(l[0], l[1]) /"
+    "    Math.min(l[0], l[1])); window.contraste.n++;"
+    "}, 50), 'ok'";
+
 // Polls the page until `expresion` gives `esperado` or `ms` pass; returns
 // what it gave last.
 std::string EsperarPagina(Navegador* navegador, const std::string& esperado,
@@ -233,7 +249,8 @@ TEST(PantallaEnNavegador,
   // the command. The page notes when its number changes, so the test's own
   // polling is not part of the delay.
   // It also notes every caption of a call said aloud, the empty ones
-  // between calls too.
+  // between calls too: whole in `rotulos`, and in `anuncios` without the
+  // digits a caption may gain while it shows.
   ASSERT_EQ(
       navegador.Evaluar(
           "new MutationObserver(function () {"
@@ -241,13 +258,18 @@ TEST(PantallaEnNavegador,
           "  if (a === '2' && !window.cambio) window.cambio = Date.now();"
           "}).observe(document.getElementById('actual'),"
           "  {childList: true, characterData: true, subtree: true});"
-          "window.anuncios = [];"
+          "window.anuncios = []; window.rotulos = [];"
           "new MutationObserver(function () {"
           "  var a = document.getElementById('anuncio').textContent;"
-          "  window.anuncios.push(a);"
+          "  window.rotulos.push(a);"
+          "  a = a.split(' ' + String.fromCharCode(183) + ' ')[0];"
+          "  if (window.anuncios[window.anuncios.length - 1] !== a)"
+          "    window.anuncios.push(a);"
           "}).observe(document.getElementById('anuncio'),"
           "  {childList: true, characterData: true, subtree: true}), 'ok'"),
       "ok");
+  // ... and the large number's contrast through every highlight.
+  ASSERT_EQ(navegador.Evaluar(kMuestraContraste), "ok");
   const auto despacho = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::system_clock::now().time_since_epoch());
   ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(), "2\n").estado, 0);
@@ -270,25 +292,44 @@ TEST(PantallaEnNavegador,
   EXPECT_EQ(navegador.Evaluar("document.getElementById('anuncio').dataset.voz"),
             "propia");
 
+  // Two calls 1 s apart: while the caption still says the first, with the
+  // second in large, it shows the first one's digits too.
+  ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(), "1\nEva\n1\nFede\n2\n").estado, 0);
+  EXPECT_EQ(EsperarPagina(&navegador, "1|2", 5000), "1|2");
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(), "2\n").estado, 0);
+  const std::string llamados =
+      "Turno dos,,Turno tres,,Turno cuatro,,Turno uno,,Turno dos,";
+  EXPECT_EQ(EsperarPagina(&navegador, llamados, 20000, "window.anuncios.join()"),
+            llamados);
+  // ... and the second, in large as it is said, does not.
+  EXPECT_EQ(navegador.Evaluar(
+                "(function (r) { return r.indexOf('Turno uno ' + String.fromCharCode(183)"
+                "  + ' 1') >= 0 && r[r.length - 2] === 'Turno dos' ? 'ok' : r.join('|');"
+                "})(window.rotulos)"),
+            "ok");
+  EXPECT_GE(std::stod(navegador.Evaluar("String(window.contraste.min)")), 4.5);
+  EXPECT_GE(std::stoi(navegador.Evaluar("String(window.contraste.n)")), 100);
+
   // The server goes away: the page keeps the numbers a few seconds, saying
   // it is reconnecting, then stops showing them. It comes back on the same
   // port: the page shows them again by itself.
   servidor.reset();
-  EXPECT_EQ(EsperarPagina(&navegador, "4| reconectando", 3000),
-            "4| reconectando");
+  EXPECT_EQ(EsperarPagina(&navegador, "2| reconectando", 3000),
+            "2| reconectando");
   EXPECT_EQ(EsperarPagina(&navegador, "sin datos", 10000), "sin datos");
   servidor = std::make_unique<Pantalla>(carpeta.ruta(), puerto);
-  EXPECT_EQ(EsperarPagina(&navegador, "4|", 10000), "4|");
+  EXPECT_EQ(EsperarPagina(&navegador, "2|", 10000), "2|");
 
   // Tomorrow, a call made while it was off: a count of 1 after yesterday's
-  // 4, which the page compares with the new date's 0 only, and says.
+  // 6, which the page compares with the new date's 0 only, and says.
   servidor.reset();
   EscribirArchivo(carpeta / "reloj", "+1d");
   if (!UsarRelojFalso(carpeta / "reloj")) GTEST_SKIP() << "apt-get install faketime";
   ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(), "1\nEva\n2\n").estado, 0);
   servidor = std::make_unique<Pantalla>(carpeta.ruta(), puerto);
   UsarRelojFalso({});
-  const std::string dichos = "Turno dos,,Turno tres,,Turno cuatro,,Turno uno,";
+  const std::string dichos = llamados + ",Turno uno,";
   EXPECT_EQ(EsperarPagina(&navegador, dichos, 20000, "window.anuncios.join()"), dichos);
 #endif
 }

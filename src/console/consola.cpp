@@ -5,6 +5,7 @@
 
 #include "eventlog/bitacora.h"
 #include "platform/archivos.h"
+#include "platform/texto.h"
 #include "registry/registro.h"
 
 namespace {
@@ -24,10 +25,12 @@ const char kPrompt[] = "\nC:\\Quenvaro\\Estructuras> seleccione_opcion: ";
 const char kArchivoCerrojo[] = "quenvaro.lock";
 
 // Reads one line after making the pending prompt visible; stdout is fully
-// buffered when it is a pipe. False at end of input or on a read error.
+// buffered when it is a pipe. A name typed at a Windows console arrives as
+// UTF-8, so the log reads the same in every program; its 99 bytes then end
+// on a whole character. False at end of input or on a read error.
 bool FunLeerLinea(char* buffer) {
   std::fflush(stdout);
-  return std::fgets(buffer, kTamEntrada, stdin) != nullptr;
+  return FunLeerLineaEntrada(buffer, kTamEntrada);
 }
 
 /* -------------------------------------------------------------- options */

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <new>
 #include <system_error>
 
 #include "platform/archivos.h"
+#include "platform/texto.h"
 
 namespace {
 
@@ -232,13 +234,22 @@ void FunConsultarBitacora() {
   // log on Windows; the folding gives the bytes a text-mode read would.
   bool retornoPendiente = false;
   while (leidos > 0) {
-    std::fwrite(bloqueCopia, 1,
-                FunPlegarFinesDeLinea(bloqueCopia, leidos, &retornoPendiente),
-                stdout);
-    leidos = std::fread(bloqueCopia, 1, kBloque, archivo);
+    const std::size_t plegados =
+        FunPlegarFinesDeLinea(bloqueCopia, leidos, &retornoPendiente);
+    // A character that the block's end splits goes with the next block, so
+    // a console shows it whole. A CR held back ends the block: nothing
+    // before it can be part of a character that goes on after it.
+    const std::size_t enteros =
+        retornoPendiente ? plegados : FunSinCaracterAbierto(bloqueCopia, plegados);
+    FunEscribirBytes(stdout, bloqueCopia, enteros);
+    const std::size_t abiertos = plegados - enteros;
+    std::memmove(bloqueCopia, bloqueCopia + enteros, abiertos);
+    leidos = std::fread(bloqueCopia + abiertos, 1, kBloque - abiertos, archivo);
+    if (leidos > 0) leidos += abiertos;
+    else if (abiertos > 0) FunEscribirBytes(stdout, bloqueCopia, abiertos);
   }
-  std::fwrite(bloqueCopia, 1, FunPlegarFinesDeLinea(bloqueCopia, 0, &retornoPendiente),
-              stdout);
+  FunEscribirBytes(stdout, bloqueCopia,
+                   FunPlegarFinesDeLinea(bloqueCopia, 0, &retornoPendiente));
   std::fputs(kRegla, stdout);
   std::fclose(archivo);
 }

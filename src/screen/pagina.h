@@ -1,6 +1,7 @@
 // The page served at "/", and the clips of its own voice served under
-// /voz/: the bytes of src/screen/pagina.html and src/screen/voz/*.wav, put
-// into the program when it is built, so that it needs no file beside it.
+// /voz/: the bytes of src/screen/pagina/ (put together into one document)
+// and of src/screen/voz/*.wav, put into the program when it is built, so
+// that it needs no file beside it.
 #ifndef QUENVARO_SCREEN_PAGINA_H_
 #define QUENVARO_SCREEN_PAGINA_H_
 
