@@ -113,6 +113,11 @@ void FunCederProcesador();
 // Whether `ruta` names a folder (through a link too).
 bool FunEsCarpeta(const char* ruta);
 
+// Whether `a` and `b` name one and the same folder or file, however each is
+// written (relative, through a link, another case on Windows). False when
+// either cannot be opened.
+bool FunMismoArchivo(const char* a, const char* b);
+
 // `ruta` as an absolute path, for people to read: the current folder
 // before a relative one, links left as they are; `ruta` itself when the
 // system cannot say.

@@ -177,6 +177,12 @@ bool FunEsCarpeta(const char* ruta) {
   return stat(ruta, &datos) == 0 && S_ISDIR(datos.st_mode);
 }
 
+bool FunMismoArchivo(const char* a, const char* b) {
+  struct stat datosA, datosB;
+  return stat(a, &datosA) == 0 && stat(b, &datosB) == 0 &&
+         datosA.st_dev == datosB.st_dev && datosA.st_ino == datosB.st_ino;
+}
+
 std::string FunRutaAbsoluta(const char* ruta) {
   if (ruta[0] == '/') return ruta;
   char actual[PATH_MAX];

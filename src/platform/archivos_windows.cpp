@@ -250,6 +250,31 @@ bool FunEsCarpeta(const char* ruta) {
          (atributos & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+namespace {
+// The volume and the index that tell one file or folder from every other;
+// false when `ruta` cannot be opened. A folder opens only with backup
+// semantics; no access right is asked, so a share that grants reading
+// alone still answers.
+bool FunIdentidad(const char* ruta, BY_HANDLE_FILE_INFORMATION* datos) {
+  HANDLE manejador = CreateFileW(
+      FunAUtf16(ruta).c_str(), 0,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (manejador == INVALID_HANDLE_VALUE) return false;
+  const bool leida = GetFileInformationByHandle(manejador, datos) != 0;
+  CloseHandle(manejador);
+  return leida;
+}
+}  // namespace
+
+bool FunMismoArchivo(const char* a, const char* b) {
+  BY_HANDLE_FILE_INFORMATION datosA, datosB;
+  return FunIdentidad(a, &datosA) && FunIdentidad(b, &datosB) &&
+         datosA.dwVolumeSerialNumber == datosB.dwVolumeSerialNumber &&
+         datosA.nFileIndexHigh == datosB.nFileIndexHigh &&
+         datosA.nFileIndexLow == datosB.nFileIndexLow;
+}
+
 std::string FunRutaAbsoluta(const char* ruta) {
   const std::wstring ancho = FunAUtf16(ruta);
   std::vector<wchar_t> absoluta(MAX_PATH);
