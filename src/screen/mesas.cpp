@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "eventlog/bitacora.h"
+#include "platform/archivos.h"
 #include "platform/texto.h"
 #include "screen/lectura.h"
 
@@ -32,11 +33,16 @@ const std::chrono::seconds kVejezMaxima(5);
 // program's words; the page shows them in the desk's panel.
 const char kSinRespuesta[] = "La carpeta de esta mesa no responde.";
 const char kLeyendo[] = "Leyendo la carpeta de esta mesa.";
+const char kSinCarpeta[] = "No se encuentra la carpeta de esta mesa.";
+// How long the start waits for every desk's first reading, so that the
+// first requests find numbers.
+const std::chrono::seconds kEsperaPrimeras(1);
 
 struct Mesa {
-  Mesa(const std::string& nombreDado, const std::string& carpeta)
-      : nombre(nombreDado), lectura(carpeta) {}
+  Mesa(const std::string& nombreDado, const std::string& carpetaDada)
+      : nombre(nombreDado), carpeta(carpetaDada), lectura(carpetaDada) {}
   const std::string nombre;
+  const std::string carpeta;
   LecturaCarpeta lectura;  // its reader's alone, once that has started
 
   // The latest reading and when it started, for the requests; under
@@ -60,7 +66,13 @@ Mesa& FunPrimeraMesa() {
 void FunLeerSinFin(Mesa* mesa) {
   for (;;) {
     const Reloj::time_point inicio = Reloj::now();
-    Foto foto = mesa->lectura.Leer();
+    // A folder gone (removed, a share withdrawn) is no empty desk; with
+    // one desk, as ever, it is.
+    Foto foto;
+    if (FunEsCarpeta(mesa->carpeta.c_str()))
+      foto = mesa->lectura.Leer();
+    else
+      foto.error = kSinCarpeta;
     {
       const std::lock_guard<std::mutex> una(mesa->guarda);
       mesa->ultima = std::move(foto);
@@ -108,7 +120,7 @@ std::string FunEntrada(Mesa* mesa, const std::string& fecha,
   const char* error = foto.error;
   // A reading of another day (made just before midnight) is not today's
   // numbers: the next one, a second away, is.
-  if (!leida || foto.fecha != fecha) error = kLeyendo;
+  if (!leida || (error == nullptr && foto.fecha != fecha)) error = kLeyendo;
   if (ahora - (leida ? desde : inicio) > kVejezMaxima) error = kSinRespuesta;
   if (error != nullptr)
     return entrada + ", \"error\": " + FunComoJson(error) + "}";
@@ -155,6 +167,15 @@ void FunEmpezarLecturas() {
   inicioLecturas = Reloj::now();
   if (mesas.size() < 2) return;
   for (Mesa* mesa : mesas) std::thread(FunLeerSinFin, mesa).detach();
+  for (std::size_t leidas = 0; leidas < mesas.size() &&
+                               Reloj::now() < inicioLecturas + kEsperaPrimeras;) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    leidas = 0;
+    for (Mesa* mesa : mesas) {
+      const std::lock_guard<std::mutex> una(mesa->guarda);
+      leidas += mesa->leida ? 1 : 0;
+    }
+  }
 }
 
 bool FunComponerEstado(std::string* cuerpo) {
