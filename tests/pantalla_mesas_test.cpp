@@ -107,12 +107,30 @@ TEST(PantallaDeVariasMesas, CadaMesaDiceLoQueSuCarpetaSola) {
       const fs::path carpeta = base / ("Mesa " + numero).c_str();
       fs::create_directory(carpeta);
       LlenarAlAzar(carpeta, &azar);
+      if (i == 1) fs::remove(carpeta / "bitacora.txt"), fs::remove(carpeta / "cola_respaldo.txt");
       // Named by the folder itself, or as NOMBRE=CARPETA; as JSON.
       nombres.push_back(i % 2 ? "Caja \\\"" + numero + "\\\"" : "Mesa " + numero);
       argumentos.push_back(i % 2 ? "Caja \"" + numero + "\"=" + carpeta.string()
                                  : carpeta.string());
     }
     Pantalla todas(base.ruta(), argumentos);
+    // The start lines name each desk with its folder, and warn of each
+    // folder that holds neither file.
+    const std::string inicio = todas.Inicio();
+    for (int i = 0; i < cuantas; ++i) {
+      const fs::path carpeta = base / ("Mesa " + std::to_string(i + 1)).c_str();
+      const std::string mesa = "quenvaro-pantalla: mesa \"" +
+                               (i % 2 ? "Caja \"" + std::to_string(i + 1) + "\""
+                                      : "Mesa " + std::to_string(i + 1)) + "\": ";
+      EXPECT_NE(inicio.find(ComoTexto(mesa + "lee los archivos de la consola en la carpeta " +
+                                      carpeta.string() + "\n")),
+                std::string::npos) << inicio;
+      EXPECT_EQ(inicio.find(ComoTexto(mesa + "esa carpeta no tiene bitacora.txt ni "
+                                      "cola_respaldo.txt; su panel quedara vacio hasta "
+                                      "que la consola escriba en ella\n")) != std::string::npos,
+                !fs::exists(carpeta / "bitacora.txt") && !fs::exists(carpeta / "cola_respaldo.txt"))
+          << inicio;
+    }
     const std::string documento = Cuerpo(PedirHttp(todas.puerto(), "GET /estado"));
     const std::vector<std::string> entradas = Entradas(documento);
     ASSERT_EQ(entradas.size(), static_cast<std::size_t>(cuantas)) << documento;

@@ -216,7 +216,10 @@ TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
        "falta el nombre de la mesa antes de =: =.\n"},
       {{"--puerto", tomado, "Caja=.", std::string(31, 'x') + "=.."}, 2,
        "el nombre de una mesa tiene de 1 a 30 caracteres (NOMBRE=CARPETA): " +
-           std::string(31, 'x') + "=..\n"}};
+           std::string(31, 'x') + "=..\n"},
+      {{"--puerto", tomado, "Caja=.", "Caja\x7f=.."}, 2,
+       "el nombre de una mesa tiene de 1 a 30 caracteres (NOMBRE=CARPETA): "
+       "Caja\x7f=..\n"}};
   for (const auto& caso : casos) {
     const Ejecucion otra = EjecutarPantalla(carpeta_.ruta(), caso.argumentos);
     EXPECT_EQ(otra.estado, caso.estado) << caso.motivo;
@@ -376,6 +379,8 @@ TEST(PantallaConConsola, UnDiaOcupadoMientrasLosClientesConsultan) {
 TEST(PantallaAbrir, AbreSuPaginaEnElNavegadorCuandoYaEscucha) {
   CarpetaTemporal carpeta;
   NavegadorFalso navegador(carpeta.ruta());
+  Pantalla sinAbrir(carpeta.ruta());  // without --abrir, opens nothing
+  sinAbrir.Inicio();
   Pantalla pantalla(carpeta.ruta(), 0, true);
   EXPECT_EQ(navegador.Abiertos(1),
             "http://127.0.0.1:" + std::to_string(pantalla.puerto()) + "/\n");
