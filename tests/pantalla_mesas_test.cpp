@@ -187,7 +187,7 @@ TEST(PantallaDeVariasMesas, UnaMesaQueFallaNoDetieneALaOtra) {
   const Reloj::time_point detenida = Reloj::now();
   std::this_thread::sleep_for(std::chrono::seconds(2));
   // Stalled for 2 s: its last numbers still stand; the other desk moves on.
-  EXPECT_TRUE(SinError(Entradas(Cuerpo(PedirHttp(puerto, "GET /estado")))[0]));
+  EXPECT_TRUE(SinError(EsperarEntrada(puerto, 0, SinError)));
   EscribirArchivo(dos / "bitacora.txt", Llamada(Fecha(0), 30000, 6) +
                                             Llamada(Fecha(0), 30060, 7) +
                                             Llamada(Fecha(0), 30120, 8));
