@@ -121,6 +121,7 @@ bench:
 	@python3 bench/bench.py
 	@python3 bench/informe.py
 	@python3 bench/pantalla.py
+	@python3 bench/mesas.py
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS) $(BENCH_BUILD)

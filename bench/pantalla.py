@@ -235,11 +235,13 @@ def cliente(puerto, pausa):
 # ------------------------------------------------------------------ server
 
 class Servidor:
-    """quenvaro-pantalla on 127.0.0.1 and a free port, serving `carpeta`."""
+    """quenvaro-pantalla on 127.0.0.1 and a free port, serving `carpeta`,
+    or each of a list of folders as a desk (bench/mesas.py)."""
 
     def __init__(self, programa, carpeta):
+        carpetas = carpeta if isinstance(carpeta, list) else [carpeta]
         self.proceso = subprocess.Popen(
-            [programa, "--puerto", "0", "--escuchar", "127.0.0.1", carpeta],
+            [programa, "--puerto", "0", "--escuchar", "127.0.0.1"] + carpetas,
             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
         VIVOS.append(self.proceso)
         linea = b""

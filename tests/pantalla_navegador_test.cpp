@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <thread>
@@ -331,6 +332,84 @@ TEST(PantallaEnNavegador,
   UsarRelojFalso({});
   const std::string dichos = llamados + ",Turno uno,";
   EXPECT_EQ(EsperarPagina(&navegador, dichos, 20000, "window.anuncios.join()"), dichos);
+#endif
+}
+
+// Two desks on one screen: each panel shows its desk's name and numbers;
+// a call at desk 2, then one at desk 1, both between two polls, are said
+// in the order they were made, each with its desk, the program's own voice
+// saying the desk's words too; a reload says nothing.
+TEST(PantallaEnNavegador, DosMesasDicenCadaLlamadoConSuMesaEnOrden) {
+#ifdef _WIN32
+  GTEST_SKIP() << "chromium is not available to the Windows build";
+#else
+  if (access(kChromium, X_OK) != 0) GTEST_SKIP() << kChromium << " is missing";
+  signal(SIGPIPE, SIG_IGN);
+  CarpetaTemporal base, perfil;
+  char hoy[16];
+  const std::time_t ahora = std::time(nullptr);
+  std::strftime(hoy, sizeof hoy, "%Y-%m-%d", std::localtime(&ahora));
+  auto llamada = [&hoy](const char* hora, const char* turno) {
+    return "FREE_TURNO   -> [" + std::string(hoy) + " " + hora +
+           "] DESPACHADO: Turno #" + turno + " | STATUS: Atendido\n";
+  };
+  const fs::path uno = base / "v2", dos = base / "caja";
+  fs::create_directory(uno);
+  fs::create_directory(dos);
+  EscribirArchivo(uno / "bitacora.txt", llamada("10:00:00", "11"));
+  EscribirArchivo(uno / "cola_respaldo.txt", "13|x\n");
+  // No call yet at the Caja: its panel shows a dash.
+  EscribirArchivo(dos / "cola_respaldo.txt", "5|x\n6|x\n");
+  Pantalla servidor(base.ruta(), {"Ventanilla 2=" + uno.string(), "Caja=" + dos.string()});
+  Navegador navegador(perfil.ruta());
+  ASSERT_TRUE(navegador.Abrir("http://127.0.0.1:" +
+                              std::to_string(servidor.puerto()) + "/?voz=propia"));
+  const std::string paneles =
+      "[].map.call(document.querySelectorAll('.mesa'), function (p) {"
+      "  return [p.querySelector('.mesa-nombre'), p.querySelector('.mesa-numero')]"
+      "    .concat([].slice.call(p.querySelectorAll('.casilla')))"
+      "    .map(function (e) { return e.textContent; }).join(' ').replace(/[^ -~]/g, '-');"
+      "}).join(',')";
+  EXPECT_EQ(EsperarPagina(&navegador, "Ventanilla 2 11 13,Caja - 5 6", 30000, paneles),
+            "Ventanilla 2 11 13,Caja - 5 6");
+
+  // Its captions noted; its polls held while both calls are logged and
+  // read, so that one answer brings both.
+  ASSERT_EQ(navegador.Evaluar(
+                "window.anuncios = [];"
+                "new MutationObserver(function () {"
+                "  window.anuncios.push(document.getElementById('anuncio').textContent);"
+                "}).observe(document.getElementById('anuncio'),"
+                "  {childList: true, characterData: true, subtree: true});"
+                "var real = window.fetch;"
+                "window.retener = new Promise(function (s) { window.soltar = s; });"
+                "window.fetch = function (u, o) {"
+                "  var r = window.retener;"
+                "  return r ? r.then(function () { return real(u, o); }) : real(u, o);"
+                "}, 'ok'"),
+            "ok");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EscribirArchivo(dos / "bitacora.txt", llamada("10:00:05", "5"));
+  EscribirArchivo(uno / "bitacora.txt", llamada("10:00:00", "11") + llamada("10:00:07", "12"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+  navegador.Evaluar("window.retener = null, window.soltar(), 'ok'");
+  // Caja's call is said while Ventanilla 2's newer one is in large, so its
+  // caption carries its digits too.
+  const std::string dichos =
+      "Turno cinco \\u00b7 5, Caja,,Turno doce, Ventanilla 2,";
+  EXPECT_EQ(EsperarPagina(&navegador, dichos, 20000, "window.anuncios.join()"), dichos);
+  EXPECT_EQ(navegador.Evaluar(
+                "performance.getEntriesByType('resource').map(function (r) {"
+                "  return r.name.split('/voz/')[1]; }).filter(Boolean).sort().join(' ')"),
+            "caja.wav cinco.wav doce.wav dos.wav turno.wav ventanilla.wav");
+  EXPECT_EQ(navegador.Evaluar("document.getElementById('anuncio').dataset.voz"), "propia");
+
+  // Shown again after a reload, nothing is said.
+  navegador.Evaluar("location.reload(), 'ok'");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(EsperarPagina(&navegador, "Ventanilla 2 12 13,Caja 5 5 6", 30000, paneles),
+            "Ventanilla 2 12 13,Caja 5 5 6");
+  EXPECT_EQ(navegador.Evaluar("String(anunciando) + ' ' + porAnunciar.length"), "false 0");
 #endif
 }
 

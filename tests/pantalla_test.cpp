@@ -202,7 +202,24 @@ TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
       {{"--puerto", "65536"}, 2, "puerto imposible (0 a 65535): 65536\n"},
       {{"--puerto", "8o"}, 2, "puerto imposible (0 a 65535): 8o\n"},
       {{"--puerto", tomado, "--puerto"}, 2, "falta el valor de: --puerto\n"},
-      {{"--puerto", tomado, "bitacora"}, 2, "no es una carpeta: bitacora\n"}};
+      {{"--puerto", tomado, "bitacora"}, 2, "no es una carpeta: bitacora\n"},
+      // Several desks: eight at most, each a folder once, with a name of its
+      // own, the same but for case counting as the same.
+      {{"--puerto", tomado, ".", ".", ".", ".", ".", ".", ".", ".", ".."}, 2,
+       "sobran carpetas (8 a lo sumo): ..\n"},
+      {{"--puerto", tomado, "Caja=.", "caja=.."}, 2,
+       "dos mesas con el mismo nombre: caja=..\n"},
+      {{"--puerto", tomado, "A=.", "B=" + carpeta_.ruta().string()}, 2,
+       "la misma carpeta dos veces: B=" + carpeta_.ruta().string() + "\n"},
+      {{"--puerto", tomado, "Mesa=.", "Caja=nada"}, 2, "no es una carpeta: Caja=nada\n"},
+      {{"--puerto", tomado, "=.", ".."}, 2,
+       "falta el nombre de la mesa antes de =: =.\n"},
+      {{"--puerto", tomado, "Caja=.", std::string(31, 'x') + "=.."}, 2,
+       "el nombre de una mesa tiene de 1 a 30 caracteres (NOMBRE=CARPETA): " +
+           std::string(31, 'x') + "=..\n"},
+      {{"--puerto", tomado, "Caja=.", "Caja\x7f=.."}, 2,
+       "el nombre de una mesa tiene de 1 a 30 caracteres (NOMBRE=CARPETA): "
+       "Caja\x7f=..\n"}};
   for (const auto& caso : casos) {
     const Ejecucion otra = EjecutarPantalla(carpeta_.ruta(), caso.argumentos);
     EXPECT_EQ(otra.estado, caso.estado) << caso.motivo;

@@ -229,14 +229,26 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
 }
 
 Pantalla::Pantalla(const fs::path& carpeta, int puerto, const char* abrir) {
+  std::vector<std::string> argumentos = {"--puerto", std::to_string(puerto),
+                                         carpeta.u8string()};
+  if (abrir != nullptr) argumentos.push_back(abrir);
+  Empezar(carpeta, argumentos);
+}
+
+Pantalla::Pantalla(const fs::path& carpeta,
+                   const std::vector<std::string>& argumentos) {
+  std::vector<std::string> todos = {"--puerto", "0"};
+  todos.insert(todos.end(), argumentos.begin(), argumentos.end());
+  Empezar(carpeta, todos);
+}
+
+void Pantalla::Empezar(const fs::path& carpeta,
+                       const std::vector<std::string>& argumentos) {
   SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
   HANDLE lectura, escritura;
   if (!CreatePipe(&lectura, &escritura, &heredable, 0))
     throw std::runtime_error("cannot make the server's pipe");
   SetHandleInformation(lectura, HANDLE_FLAG_INHERIT, 0);
-  std::vector<std::string> argumentos = {"--puerto", std::to_string(puerto),
-                                         carpeta.u8string()};
-  if (abrir != nullptr) argumentos.push_back(abrir);
   proceso_ = Iniciar(RutaPrograma(L"quenvaro-pantalla.exe"), argumentos,
                      carpeta, AbrirHeredable("NUL", false), escritura,
                      GetStdHandle(STD_ERROR_HANDLE));
@@ -437,18 +449,36 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
 }
 
 Pantalla::Pantalla(const fs::path& carpeta, int puerto, const char* abrir) {
-  const std::string textoPuerto = std::to_string(puerto);
+  std::vector<std::string> argumentos = {"--puerto", std::to_string(puerto),
+                                         carpeta.string()};
+  if (abrir != nullptr) argumentos.push_back(abrir);
+  Empezar(fs::path(), argumentos);  // in the test's own folder
+}
+
+Pantalla::Pantalla(const fs::path& carpeta,
+                   const std::vector<std::string>& argumentos) {
+  std::vector<std::string> todos = {"--puerto", "0"};
+  todos.insert(todos.end(), argumentos.begin(), argumentos.end());
+  Empezar(carpeta, todos);
+}
+
+void Pantalla::Empezar(const fs::path& carpeta,
+                       const std::vector<std::string>& argumentos) {
+  std::vector<char*> argv = {const_cast<char*>(QUENVARO_PANTALLA_EXE)};
+  for (const std::string& argumento : argumentos)
+    argv.push_back(const_cast<char*>(argumento.c_str()));
+  argv.push_back(nullptr);
   int tubo[2];
   if (pipe(tubo) != 0) throw std::runtime_error("pipe failed");
   pid_ = fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
-    if (dup2(tubo[1], 1) < 0) _exit(127);
+    if (dup2(tubo[1], 1) < 0 ||
+        (!carpeta.empty() && chdir(carpeta.c_str()) != 0))
+      _exit(127);
     close(tubo[0]);
     close(tubo[1]);
-    execl(QUENVARO_PANTALLA_EXE, QUENVARO_PANTALLA_EXE, "--puerto",
-          textoPuerto.c_str(), carpeta.c_str(), abrir,
-          static_cast<char*>(nullptr));
+    execv(QUENVARO_PANTALLA_EXE, argv.data());
     _exit(127);
   }
   close(tubo[1]);

@@ -78,6 +78,8 @@ class Pantalla {
   // With `abrir` ("--abrir", "--quiosco"), it is started with that too.
   explicit Pantalla(const fs::path& carpeta, int puerto = 0,
                     const char* abrir = nullptr);
+  // Started with `argumentos` after "--puerto 0", in `carpeta`.
+  Pantalla(const fs::path& carpeta, const std::vector<std::string>& argumentos);
   ~Pantalla() { Detener(); }
   int puerto() const { return puerto_; }
   // Everything it printed before it answered its first request.
@@ -89,6 +91,8 @@ class Pantalla {
   int puerto_ = 0;
   int estado_ = -1;
   std::string inicio_;  // what it printed, as far as read
+  void Empezar(const fs::path& carpeta,
+               const std::vector<std::string>& argumentos);
 #ifdef _WIN32
   void* proceso_ = nullptr;
   void* salida_ = nullptr;  // its standard output, while open

@@ -151,7 +151,8 @@ bool FunVolcarRegistros() {
 void FunTomarMarcaTiempo(char* marca) {
   marca[0] = '\0';
   std::time_t ahora = std::time(nullptr);
-  // The program has one thread, so localtime's shared buffer is safe here.
+  // localtime's buffer is shared: a program with threads calls this from
+  // one thread at a time (the screen does, through FunLeerReloj).
   const std::tm* local = std::localtime(&ahora);
   if (local == nullptr ||
       std::strftime(marca, kTamMarcaTiempo, "%Y-%m-%d %H:%M:%S", local) == 0)

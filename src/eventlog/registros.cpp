@@ -106,9 +106,11 @@ bool FunLeerNumero(const char** p, const char* fin, long long* valor) {
 }
 
 // The last date a stamp was found valid with, and its fields: consecutive
-// records nearly always share their date.
-char ultimaFecha[10];
-int ultimoAnio = 0, ultimoMes = 0, ultimoDia = 0;
+// records nearly always share their date. One per thread: the screen reads
+// several desks' logs at once, and a date taken half from another log's
+// record would be a wrong date.
+thread_local char ultimaFecha[10];
+thread_local int ultimoAnio = 0, ultimoMes = 0, ultimoDia = 0;
 
 // Reads "YYYY-MM-DD HH:MM:SS" at *p.
 bool FunLeerMarca(const char** p, const char* fin, RegistroLeido* registro) {

@@ -16,8 +16,10 @@
 
 namespace {
 
-// The errno of the last failure of this module.
-int ultimoError = 0;
+// The errno of the last failure of this module on this thread: the screen
+// reads several folders at once, and one folder's missing file must not be
+// taken for another's unreadable one.
+thread_local int ultimoError = 0;
 
 bool FunFallar() {
   ultimoError = errno;

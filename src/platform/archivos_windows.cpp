@@ -16,11 +16,13 @@
 
 namespace {
 
-// GetLastError() of the last failure of this module.
-DWORD ultimoError = ERROR_SUCCESS;
+// GetLastError() of the last failure of this module on this thread: the
+// screen reads several folders at once, and one folder's missing file must
+// not be taken for another's unreadable one.
+thread_local DWORD ultimoError = ERROR_SUCCESS;
 // The file that failed is held by another program, so the failure may pass;
 // a folder, a read-only file or one this user may not write never does.
-bool ultimoFalloSostenido = false;
+thread_local bool ultimoFalloSostenido = false;
 
 // Whether access to `nombre` was denied because another program holds it.
 // An open that shares nothing is refused for sharing while the hold lasts,

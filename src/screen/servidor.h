@@ -8,11 +8,10 @@
 bool FunDireccionValida(const char* direccion);
 
 // Listens on `direccion` (FunDireccionValida) and `puerto` (0: any free
-// one), prints the lines naming the addresses to open and the folder it
-// reads (FunElegirCarpeta), and serves until
-// SIGINT or SIGTERM, which end the program at once with status 0. Returns
-// 1, after one line on standard error, when the address or the port
-// cannot be used.
+// one), prints the lines naming the addresses to open and the folders it
+// reads (FunAgregarMesa), and serves until SIGINT or SIGTERM, which end
+// the program at once with status 0. Returns 1, after one line on
+// standard error, when the address or the port cannot be used.
 int FunServir(const char* direccion, unsigned short puerto);
 
 // Makes FunServir open its page once it listens: in the default browser,

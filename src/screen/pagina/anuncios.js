@@ -11,8 +11,8 @@ var ANUNCIO_MAX_MS = 15000;   // a voice that never ends is left after this
 // and the caption of the next one said tells how many were.
 var COLA_MAX = 20;
 
-// Turns to call aloud, oldest first, each with how many calls just before
-// it were not said.
+// Calls to say aloud, oldest first: each turn, its desk ("" with one),
+// and how many calls just before it were not said.
 var porAnunciar = [];
 var anunciando = false;
 // The call whose caption shows, or null.
@@ -25,8 +25,10 @@ function ponerRotulo() {
   var llamada = llamadaEnCurso, texto = "";
   if (llamada !== null) {
     texto = ["Turno"].concat(palabrasDeNumero(llamada.turno)).join(" ");
-    if ($("actual").textContent !== String(llamada.turno))
+    if ($("actual").textContent !== String(llamada.turno) ||
+        $("actual-mesa").textContent !== llamada.mesa)
       texto += " \u00b7 " + llamada.turno;
+    if (llamada.mesa) texto += ", " + llamada.mesa;
     if (llamada.omitidos > 0)
       texto += "\n(" + llamada.omitidos + (llamada.omitidos === 1 ? " llamado" : " llamados") +
         " antes sin anunciar)";
@@ -35,12 +37,28 @@ function ponerRotulo() {
   if ($("anuncio").textContent !== texto) $("anuncio").textContent = texto;
 }
 
-// One call at a time: the chime, then "Turno <words>", shown in #anuncio
-// while it lasts. A later poll only adds to the queue. `omitidos`: calls
-// before these that will not be said.
-function anunciar(turnos, omitidos) {
-  turnos.forEach(function (turno, i) {
-    porAnunciar.push({ turno: turno, omitidos: i === 0 ? omitidos : 0 });
+// The words of a desk's name that the program's own voice has clips for,
+// a number in it in words; null when it cannot say the whole name.
+var PALABRAS_DE_MESA = ["ventanilla", "caja", "mesa", "modulo", "puesto", "box",
+  "consultorio", "despacho"];
+function palabrasDeMesa(nombre) {
+  var palabras = [], partes = nombre.trim().split(/\s+/);
+  for (var i = 0; i < partes.length; i++) {
+    var llana = partes[i].toLowerCase().normalize("NFD").replace(/[\u0300-\u036f]/g, "");
+    if (/^\d{1,9}$/.test(llana)) palabras = palabras.concat(palabrasDeNumero(parseInt(llana, 10)));
+    else if (PALABRAS_DE_MESA.indexOf(llana) >= 0) palabras.push(llana);
+    else return null;
+  }
+  return palabras;
+}
+
+// One call at a time: the chime, then "Turno <words>" and, with several
+// desks, ", <desk>", shown in #anuncio while it lasts. A later poll only
+// adds to the queue. `llamadas`: {turno, mesa}, oldest first; `omitidos`:
+// calls before these that will not be said.
+function anunciar(llamadas, omitidos) {
+  llamadas.forEach(function (llamada, i) {
+    porAnunciar.push({ turno: llamada.turno, mesa: llamada.mesa, omitidos: i === 0 ? omitidos : 0 });
   });
   while (porAnunciar.length > COLA_MAX) {
     var quitado = porAnunciar.shift();
@@ -53,6 +71,11 @@ function siguienteAnuncio() {
   if (!anunciando) return;
   var llamada = porAnunciar.shift();
   var palabras = ["Turno"].concat(palabrasDeNumero(llamada.turno));
+  var frase = palabras.join(" ") + (llamada.mesa ? ", " + llamada.mesa : "");
+  // The browser's voice reads the desk's name as written; the program's
+  // own, when it has every word of it.
+  var deMesa = llamada.mesa ? palabrasDeMesa(llamada.mesa) : [];
+  if (deMesa) palabras = palabras.concat(deMesa);
   var inicio = Date.now(), terminado = false, minimo = null, limite = null;
   function terminar() {
     if (terminado) return;
@@ -71,7 +94,7 @@ function siguienteAnuncio() {
   }
   llamadaEnCurso = llamada;
   ponerRotulo();
-  var via = decir(palabras, campanada(), alTerminarLaVoz);
+  var via = decir(frase, palabras, campanada(), alTerminarLaVoz);
   $("anuncio").setAttribute("data-voz", via);
   if (via === "ninguna") alTerminarLaVoz();
   limite = setTimeout(terminar, ANUNCIO_MAX_MS);

@@ -44,7 +44,7 @@ function ajustar(el) {
   }
 }
 function ajustarTodo() {
-  var els = document.querySelectorAll("#actual, .casilla, footer .valor");
+  var els = document.querySelectorAll("#actual, .casilla, footer .valor, .ajustar");
   for (var i = 0; i < els.length; i++) ajustar(els[i]);
 }
 
@@ -56,11 +56,38 @@ function llenarCasillas(id, numeros) {
 
 /* ---------------------------------------------------------- state */
 
-// The last answer's date and count; undefined until one. The newest date
-// ever answered and its last count, so that a clock set back and put
-// right again does not call that day's calls twice.
-var ultimaFecha, ultimaCuenta, fechaMayor = "", cuentaMayor = 0;
+// A count of calls: the last answer's date and count, undefined until
+// one; the newest date ever answered and its last count, so that a clock
+// set back and put right again does not call that day's calls twice. One
+// for the screen of one desk; one per desk for several (mesas.js).
+function nuevaCuenta() {
+  return { fecha: undefined, cuenta: undefined, fechaMayor: "", cuentaMayor: 0 };
+}
+var cuentaUna = nuevaCuenta();
 var temporizadorDestello = null;
+
+// How many calls `atendidos`, the count of `fecha`, holds that were not in
+// the answers before, by the count `c`, which it then updates.
+// The count, not the number, tells a new call: the same number can be
+// called twice in a day, and two calls can fall between two answers.
+// Counts are compared within one date only: a later date's count starts
+// from 0 (from its last count, if the clock went back from it), so the
+// calls just after midnight, or made while the server was off
+// overnight, are said. The first answer, and an earlier date (the
+// clock set back), only set the count.
+function contarNuevas(c, fecha, atendidos) {
+  var desde = atendidos;
+  if (fecha === c.fecha) desde = c.cuenta;
+  else if (c.fecha !== undefined && fecha > c.fecha)
+    desde = fecha === c.fechaMayor ? c.cuentaMayor : 0;
+  c.fecha = fecha;
+  c.cuenta = atendidos;
+  if (fecha >= c.fechaMayor) {
+    c.fechaMayor = fecha;
+    c.cuentaMayor = atendidos;
+  }
+  return atendidos - desde;
+}
 
 function destacar() {
   var panel = $("panel-actual");
@@ -73,20 +100,23 @@ function destacar() {
 
 function esTurno(v) { return typeof v === "number" && Number.isInteger(v); }
 function esLista(v) { return Array.isArray(v) && v.every(esTurno); }
-function valido(e) {
+function esFecha(v) { return typeof v === "string" && /^\d{4}-\d\d-\d\d$/.test(v); }
+// A desk's numbers, as one desk's answer or an entry of several.
+function numerosValidos(e) {
   return e !== null && typeof e === "object" &&
     (e.atendiendo === null || esTurno(e.atendiendo)) &&
     esLista(e.anteriores) && esLista(e.siguientes) &&
     esTurno(e.en_espera) && e.en_espera >= 0 &&
     (e.espera_estimada_s === null || (esTurno(e.espera_estimada_s) && e.espera_estimada_s >= 0)) &&
-    esTurno(e.atendidos_hoy) && e.atendidos_hoy >= 0 &&
-    typeof e.fecha === "string" && /^\d{4}-\d\d-\d\d$/.test(e.fecha);
+    esTurno(e.atendidos_hoy) && e.atendidos_hoy >= 0;
 }
+function valido(e) { return numerosValidos(e) && esFecha(e.fecha); }
 
 function mostrar(e) {
   clearTimeout(plazoSinDatos);
   plazoSinDatos = null;
-  document.body.classList.remove("reconectando");
+  document.body.classList.remove("reconectando", "varias");
+  $("actual-mesa").textContent = "";
   var actual = e.atendiendo === null ? "\u2014" : String(e.atendiendo);
   $("actual").textContent = actual;
   $("actual").classList.toggle("vacio", e.atendiendo === null);
@@ -98,30 +128,14 @@ function mostrar(e) {
   $("espera").textContent = textoEspera(e.espera_estimada_s, e.en_espera);
   document.body.classList.remove("sin-datos");
   ajustarTodo();
-  // The count, not the number, tells a new call: the same number can be
-  // called twice in a day, and two calls can fall between two answers.
-  // Counts are compared within one date only: a later date's count starts
-  // from 0 (from its last count, if the clock went back from it), so the
-  // calls just after midnight, or made while the server was off
-  // overnight, are said. The first answer, and an earlier date (the
-  // clock set back), only set the count.
-  var desde = e.atendidos_hoy;
-  if (e.fecha === ultimaFecha) desde = ultimaCuenta;
-  else if (ultimaFecha !== undefined && e.fecha > ultimaFecha)
-    desde = e.fecha === fechaMayor ? cuentaMayor : 0;
-  var nuevos = e.atendidos_hoy - desde;
+  var nuevos = contarNuevas(cuentaUna, e.fecha, e.atendidos_hoy);
   if (nuevos > 0) {
     var dichos = [e.atendiendo].concat(e.anteriores).filter(esTurno).slice(0, nuevos);
     destacar();
-    anunciar(dichos.reverse(), nuevos - dichos.length);
+    anunciar(dichos.reverse().map(function (turno) { return { turno: turno, mesa: "" }; }),
+      nuevos - dichos.length);
   }
   ponerRotulo();  // the large number may have moved on from the caption's
-  ultimaFecha = e.fecha;
-  ultimaCuenta = e.atendidos_hoy;
-  if (e.fecha >= fechaMayor) {
-    fechaMayor = e.fecha;
-    cuentaMayor = e.atendidos_hoy;
-  }
 }
 
 // Old numbers must never pass for current ones: they are cleared, and a
@@ -131,7 +145,9 @@ function sinDatos(titulo, texto) {
   plazoSinDatos = null;
   document.body.classList.remove("reconectando");
   $("actual").textContent = "";
+  $("actual-mesa").textContent = "";
   $("actual-nota").textContent = "";
+  vaciarMesas();
   llenarCasillas("anteriores", []);
   llenarCasillas("siguientes", []);
   $("siguientes-nota").textContent = "";
@@ -172,6 +188,11 @@ function consultar() {
         return fallo("Sin datos", "El servidor no puede leer los archivos de turnos en este momento. Reintentando\u2026", inicio);
       if (!r.ok) throw new Error("HTTP " + r.status);
       return r.json().then(function (e) {
+        if (e !== null && typeof e === "object" && "mesas" in e) {
+          if (!validoVarias(e)) throw new Error("respuesta no valida");
+          mostrarVarias(e);
+          return;
+        }
         if (!valido(e)) throw new Error("respuesta no valida");
         mostrar(e);
       });

@@ -85,22 +85,23 @@ function clip(palabra) {
   return clips[nombre];
 }
 
-// Says `palabras` from audio time `desde` on, word after word with no
+// Says `frase` from audio time `desde` on, with the browser's voice, or
+// else its `palabras` with the program's clips, word after word with no
 // gap, and calls `fin` after the last one. Returns the voice it took.
 var fuentes = [];  // the clips of the call being said
 var callados = 0;  // calls ended by callar(); a late voice of one stays mute
-function decir(palabras, desde, fin) {
+function decir(frase, palabras, desde, fin) {
   var voz = vozDelNavegador(), esta = callados;
   if (voz) {
     setTimeout(function () {
       if (esta !== callados) return;
       try {
-        var frase = new SpeechSynthesisUtterance(palabras.join(" "));
-        frase.voice = voz;
-        frase.lang = voz.lang;
-        frase.onend = frase.onerror = fin;
+        var dicha = new SpeechSynthesisUtterance(frase);
+        dicha.voice = voz;
+        dicha.lang = voz.lang;
+        dicha.onend = dicha.onerror = fin;
         sintesis.cancel();  // a synthesizer that hung hours ago starts afresh
-        sintesis.speak(frase);
+        sintesis.speak(dicha);
       } catch (e) { fin(); }
     }, Math.max(0, desde - (audio ? audio.currentTime : 0)) * 1000);
     return "navegador";

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Makes the screen's own voice: one WAV clip for "turno" and for every word
-# a turn number's Spanish words can hold, into this folder. The clips are
+# Makes the screen's own voice: one WAV clip for "turno", for every word a
+# turn number's Spanish words can hold, and for the words desks are most
+# often named with ("Ventanilla 2", "Caja"), into this folder. The clips are
 # committed, so the build needs no speech engine; run this again only to
 # change them (apt-get install espeak-ng sox), then rebuild.
 #
@@ -15,7 +16,7 @@ VELOCIDAD=150   # words a minute
 TONO=45         # 0 to 99
 # Plain 16-bit PCM, mono, which every browser decodes. The telephone's
 # rate keeps the voice clear and all the clips within the program's budget
-# for them (600 KB).
+# for them (700 KB).
 MUESTREO=8000
 # Each clip keeps this much silence after its word, so that words played
 # back to back are neither run together nor far apart.
@@ -27,7 +28,8 @@ veinte veintiún veintiuno veintidós veintitrés veinticuatro veinticinco
 veintiséis veintisiete veintiocho veintinueve
 treinta cuarenta cincuenta sesenta setenta ochenta noventa y
 cien ciento doscientos trescientos cuatrocientos quinientos seiscientos
-setecientos ochocientos novecientos mil millón millones"
+setecientos ochocientos novecientos mil millón millones
+ventanilla caja mesa módulo puesto box consultorio despacho"
 
 rm -f ./*.wav
 temporal=$(mktemp)
