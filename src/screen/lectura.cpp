@@ -3,9 +3,11 @@
 // shows. Only numbers leave this file.
 #include "screen/lectura.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
 #include "eventlog/bitacora.h"
 #include "platform/archivos.h"
@@ -56,6 +58,23 @@ bool Memoria::FunLeerRespaldo(std::FILE* archivo) {
 
 /* ------------------------------------------------------- the reading */
 
+namespace {
+
+// Opens one of the console's files to read. On Windows the console holds
+// its backup for an instant while it replaces it, and asks then whether
+// another program holds it, with an open that shares nothing: a reader that
+// meets that moment tries again a little later, rather than tell the room
+// that the file cannot be read.
+std::FILE* FunAbrirParaLeerArchivoDeConsola(const std::string& ruta) {
+  for (int vez = 1;; ++vez) {
+    std::FILE* archivo = FunAbrirParaConsultar(ruta.c_str());
+    if (archivo != nullptr || vez == 4 || !FunFalloTransitorio()) return archivo;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10 * vez));
+  }
+}
+
+}  // namespace
+
 // The log first and the backup after it, each read once, shared so the
 // console never waits for them; a missing file is no error, the console
 // has not made it yet. The backup is replaced whole, so one reading is one
@@ -67,7 +86,7 @@ bool Memoria::FunLeerRespaldo(std::FILE* archivo) {
 const char* Memoria::FunLeerCarpeta(bool* quieta) {
   leidas = LlamadasHoy();
   enEspera = 0;
-  std::FILE* bitacora = FunAbrirParaConsultar(rutaBitacora.c_str());
+  std::FILE* bitacora = FunAbrirParaLeerArchivoDeConsola(rutaBitacora);
   if (bitacora == nullptr && !FunFalloPorAusencia()) return kBitacoraIlegible;
   long long largo = 0;
   if (bitacora != nullptr) {
@@ -77,7 +96,7 @@ const char* Memoria::FunLeerCarpeta(bool* quieta) {
       return kBitacoraIlegible;
     }
   }
-  std::FILE* respaldo = FunAbrirParaConsultar(rutaRespaldo.c_str());
+  std::FILE* respaldo = FunAbrirParaLeerArchivoDeConsola(rutaRespaldo);
   const bool ausente = respaldo == nullptr && FunFalloPorAusencia();
   const bool leido = respaldo != nullptr && FunLeerRespaldo(respaldo);
   if (respaldo != nullptr) std::fclose(respaldo);
