@@ -416,7 +416,7 @@ TEST_F(FallosDisco, ReportsFileHeldAMomentIsReplacedHeldOpenIsNamed) {
   const Ejecucion breve = EjecutarInforme(carpeta_.ruta(), argumentos);
   soltar.join();
   EXPECT_EQ(breve.estado, 0) << breve.error;
-  EXPECT_EQ(LeerArchivo(carpeta_ / "informe.csv").substr(0, 9), "\xEF\xBB\xBF" "fecha;");
+  EXPECT_EQ(LeerArchivo(carpeta_ / "informe.csv").substr(0, 9), "\xEF\xBB\xBF" "Fecha;");
   EscribirArchivo(carpeta_ / "informe.csv", "anterior");
   Sostenido hoja(carpeta_ / "informe.csv", FILE_SHARE_READ);
   const Ejecucion larga = EjecutarInforme(carpeta_.ruta(), argumentos);
