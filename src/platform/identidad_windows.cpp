@@ -25,10 +25,3 @@ bool FunIdentificarArchivo(const char* ruta, unsigned long long id[2]) {
           datos.nFileIndexLow;
   return true;
 }
-
-bool FunMismoArchivo(const char* una, const char* otra) {
-  unsigned long long primera[2], segunda[2];
-  return FunIdentificarArchivo(una, primera) &&
-         FunIdentificarArchivo(otra, segunda) && primera[0] == segunda[0] &&
-         primera[1] == segunda[1];
-}

@@ -2,6 +2,8 @@
 // ends, so that text is cut, and blocks are split, only between characters.
 #include "platform/texto.h"
 
+#include <cctype>
+
 namespace {
 
 bool FunEsContinuacion(unsigned char byte) { return (byte & 0xC0) == 0x80; }
@@ -56,4 +58,13 @@ std::size_t FunSinCaracterAbierto(const char* bloque, std::size_t n) {
     return FunLargoAnunciado(byte) > atras ? n - atras : n;
   }
   return n;
+}
+
+bool FunIgualesSinCaso(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 // The arguments of main as UTF-8: on Windows the command line is read again
 // as UTF-16 and converted once, since the `argv` the C runtime gives holds
@@ -53,5 +54,10 @@ std::size_t FunCortarEnCaracter(const char* texto, std::size_t largo,
 // which the block does not hold whole: a reader in blocks writes them with
 // the next block, so that the character is shown whole.
 std::size_t FunSinCaracterAbierto(const char* bloque, std::size_t n);
+
+// Whether `a` and `b` are the same text but for the case of their plain
+// (ASCII) letters: two desks' names that read as one, or a file name as
+// Windows compares it.
+bool FunIgualesSinCaso(const std::string& a, const std::string& b);
 
 #endif  // QUENVARO_PLATFORM_TEXTO_H_

@@ -1,24 +1,16 @@
 #include "report/mesas.h"
 
-#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/texto.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 const char kBitacora[] = "bitacora.txt";
-
-bool FunIgualesSinCaso(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 // Adds the counts of `fila` to *suma.
 void FunSumarCuentas(const DiaInforme& fila, DiaInforme* suma) {

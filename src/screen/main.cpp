@@ -2,7 +2,6 @@
 // shows the turn being attended, the ones called before it, the next ones
 // and the estimated wait, from the console's two files, which it only reads:
 // of one desk's folder, or of up to eight desks' on one screen.
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -141,12 +140,7 @@ int FunLeerMesa(const char* argumento, bool conNombre, MesaPedida* mesa) {
 // Whether two names would read as one on the screen: the same but for the
 // case of their plain letters.
 bool FunMismoNombre(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
+  return FunIgualesSinCaso(a, b);
 }
 
 // Makes each of `carpetas` a desk, in their order. 0, or the status after
