@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <boost/asio/ip/udp.hpp>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/red.h"
 #include "proceso.h"
@@ -81,6 +83,32 @@ TEST(DireccionesDeRed, SoloLasQueOtroEquipoPuedeAlcanzar) {
   for (const auto& caso : casos)
     EXPECT_EQ(FunDireccionParaOtros(caso.ip), caso.ofrecida) << caso.ip;
 }
+
+#ifndef _WIN32
+// The addresses the screen offers are this computer's, each can be bound,
+// and among them is the one it reaches the network from, if it can.
+TEST(DireccionesDeRed, LasListadasSonDeEsteEquipo) {
+  namespace asio = boost::asio;
+  asio::io_context contexto;
+  const std::vector<std::string> listadas = FunListarDireccionesDeRed();
+  for (const std::string& direccion : listadas) {
+    asio::ip::udp::socket prueba(contexto, asio::ip::udp::v4());
+    boost::system::error_code error;
+    prueba.bind({asio::ip::make_address_v4(direccion), 0}, error);
+    EXPECT_FALSE(error) << direccion;
+  }
+  // Connecting UDP sends nothing; it only picks the route's own address.
+  asio::ip::udp::socket hacia(contexto, asio::ip::udp::v4());
+  boost::system::error_code error;
+  hacia.connect({asio::ip::make_address_v4("198.51.100.1"), 9}, error);
+  if (error) return;  // no route out of this computer
+  const std::string propia =
+      FunDireccionParaOtros(hacia.local_endpoint().address().to_v4().to_uint());
+  if (!propia.empty()) {
+    EXPECT_NE(std::find(listadas.begin(), listadas.end(), propia), listadas.end()) << propia;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace prueba
