@@ -410,6 +410,9 @@ TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
       {{"--csv", "falta.txt"}, 1, "falta.txt"},
       // A folder: refused at the open, as anything but a regular file.
       {{"carpeta"}, 1, "carpeta"},
+#ifdef __linux__
+      {{"/proc/self/mem"}, 1, "/proc/self/mem"},  // opened, but unreadable
+#endif
       {{"--csv", "--desde", "2026-02-30"}, 2, ""},
       {{"--hasta", "2026-13-01"}, 2, ""},
       {{"--desde", "2026-1-1"}, 2, ""},

@@ -310,7 +310,7 @@ TEST(PantallaConReloj, UnaCorreccionEnSuSitioSeVeAntesDeUnMinuto) {
     long segundos;  // the server's clock when the turn is corrected to `turno`
     int turno;
     const char* visto;  // ... and what it then answers, if anything sure
-  } pasos[] = {{0, 1, "[1]"}, {30, 7, ""}, {61, 7, "[7]"}, {-600, 8, "[8]"}};
+  } pasos[] = {{0, 1, "[1]"}, {30, 7, ""}, {60, 7, "[7]"}, {-600, 8, "[8]"}};
   for (const auto& paso : pasos) {
     EscribirArchivo(carpeta / "bitacora.txt", Llamada(0, "07:00:00", paso.turno) + ultima);
     reloj(paso.segundos);

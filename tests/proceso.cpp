@@ -229,7 +229,8 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
   return EjecutarConArgumentos(L"quenvaro-pantalla.exe", carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir) {
+Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir,
+                   const char* escuchar) {
   SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
   HANDLE lectura, escritura;
   if (!CreatePipe(&lectura, &escritura, &heredable, 0))
@@ -238,6 +239,7 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir) {
   std::vector<std::string> argumentos = {"--puerto", std::to_string(puerto),
                                          carpeta.u8string()};
   if (abrir) argumentos.push_back("--abrir");
+  if (escuchar != nullptr) argumentos.insert(argumentos.end(), {"--escuchar", escuchar});
   proceso_ = Iniciar(RutaPrograma(L"quenvaro-pantalla.exe"), argumentos,
                      carpeta, AbrirHeredable("NUL", false), escritura,
                      GetStdHandle(STD_ERROR_HANDLE));
@@ -446,8 +448,14 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
   return EjecutarConArgumentos(QUENVARO_PANTALLA_EXE, carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir) {
+Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir,
+                   const char* escuchar) {
   const std::string textoPuerto = std::to_string(puerto);
+  std::vector<const char*> argv{QUENVARO_PANTALLA_EXE, "--puerto",
+                                textoPuerto.c_str(), carpeta.c_str()};
+  if (abrir) argv.push_back("--abrir");
+  if (escuchar != nullptr) argv.insert(argv.end(), {"--escuchar", escuchar});
+  argv.push_back(nullptr);
   int tubo[2];
   if (pipe(tubo) != 0) throw std::runtime_error("pipe failed");
   pid_ = fork();
@@ -456,15 +464,23 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto, bool abrir) {
     if (dup2(tubo[1], 1) < 0) _exit(127);
     close(tubo[0]);
     close(tubo[1]);
-    execl(QUENVARO_PANTALLA_EXE, QUENVARO_PANTALLA_EXE, "--puerto",
-          textoPuerto.c_str(), carpeta.c_str(), abrir ? "--abrir" : nullptr,
-          static_cast<char*>(nullptr));
+    execv(QUENVARO_PANTALLA_EXE, const_cast<char* const*>(argv.data()));
     _exit(127);
   }
   close(tubo[1]);
+  // A screen that never says where it listens fails the test after 20 s
+  // rather than hang it.
   std::string linea;
-  char c;
-  while (read(tubo[0], &c, 1) == 1 && c != '\n') linea += c;
+  char c = 0;
+  pollfd espera{tubo[0], POLLIN, 0};
+  while (poll(&espera, 1, 20000) == 1 && read(tubo[0], &c, 1) == 1 && c != '\n')
+    linea += c;
+  if (c != '\n') {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    close(tubo[0]);
+    throw std::runtime_error("quenvaro-pantalla did not start: " + linea);
+  }
   salida_ = tubo[0];
   inicio_ = linea + "\n";
   puerto_ = std::stoi(linea.substr(linea.rfind(':') + 1));  // ...:N/ (...)

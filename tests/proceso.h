@@ -77,9 +77,10 @@ Ejecucion EjecutarPantalla(const fs::path& carpeta,
 // `puerto` of 127.0.0.1 (0: a free one) for as long as the object lives.
 class Pantalla {
  public:
-  // With `abrir`, it is started with --abrir too.
+  // With `abrir`, it is started with --abrir too; with `escuchar`, with
+  // --escuchar and that address.
   explicit Pantalla(const fs::path& carpeta, int puerto = 0,
-                    bool abrir = false);
+                    bool abrir = false, const char* escuchar = nullptr);
   ~Pantalla() { Detener(); }
   int puerto() const { return puerto_; }
   // Everything it printed before it answered its first request.
