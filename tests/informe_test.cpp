@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <random>
@@ -376,6 +377,7 @@ TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
     std::vector<std::string> argumentos;
     const char* salida;
     int estado;
+    long limite = 0;  // the largest file it may write
   };
   const std::vector<Caso> casos = {
       {{"--desde", "2026-02-30"}, "anterior.csv", 2},
@@ -383,11 +385,16 @@ TEST_F(Informe, SalidaIsWrittenWholeOrLeavesEverythingAsItWas) {
       {{"falta.txt"}, "anterior.csv", 1},
       {{"falta.txt"}, "nuevo.csv", 1},
       {{}, "carpeta.csv", 1},  // the replace itself fails
+#ifndef _WIN32
+      {{}, "anterior.csv", 1, 100},  // the disk fills up halfway
+#endif
   };
   for (const Caso& caso : casos) {
     std::vector<std::string> argumentos = caso.argumentos;
     argumentos.insert(argumentos.end(), {"--excel", "--salida", caso.salida});
-    Ejecucion e = EjecutarInforme(carpeta_.ruta(), argumentos);
+    OpcionesEjecucion opciones;
+    opciones.limiteArchivo = caso.limite;
+    Ejecucion e = EjecutarInforme(carpeta_.ruta(), argumentos, opciones);
     EXPECT_EQ(e.estado, caso.estado) << caso.salida;
     EXPECT_EQ(e.salida, "");
   }
@@ -462,11 +469,26 @@ TEST_F(Informe, SalidaNeverWritesThroughAFileAlreadyThere) {
 
 #ifndef _WIN32
 TEST_F(Informe, AbrirHandsTheWrittenPageToTheDesktop) {
-  NavegadorFalso navegador(carpeta_.ruta());
-  EXPECT_EQ(Correr(Lineas({Reg("2026-03-01 08:00:00", 1, "Ana", "1")}),
-                   {"--html", "--salida", "informe.html", "--abrir"}),
-            "");
-  EXPECT_EQ(navegador.Abiertos(1), "informe.html\n");
+  const std::string log = Lineas({Reg("2026-03-01 08:00:00", 1, "Ana", "1")});
+  {
+    NavegadorFalso navegador(carpeta_.ruta());
+    EXPECT_EQ(Correr(log, {"--html", "--salida", "informe.html", "--abrir"}), "");
+    EXPECT_EQ(navegador.Abiertos(1), "informe.html\n");
+    // A name that starts with '-' reaches it as a file, not as an option.
+    EXPECT_EQ(Correr(log, {"--html", "--salida", "-x.html", "--abrir"}), "");
+    const std::string abierto = navegador.Abiertos(2).substr(13);
+    EXPECT_NE(abierto[0], '-');
+    EXPECT_TRUE(fs::equivalent(carpeta_ / abierto.substr(0, abierto.size() - 1).c_str(),
+                               carpeta_ / "-x.html"));
+  }
+  // Nothing to open it with: written all the same, and the failure said.
+  const std::string ruta = std::getenv("PATH");
+  setenv("PATH", carpeta_.ruta().c_str(), 1);
+  Ejecucion e = EjecutarInforme(carpeta_.ruta(), {"--salida", "otro.txt", "--abrir"});
+  setenv("PATH", ruta.c_str(), 1);
+  EXPECT_EQ(e.estado, 1);
+  EXPECT_NE(e.error.find("otro.txt"), std::string::npos);
+  EXPECT_TRUE(fs::exists(carpeta_ / "otro.txt"));
 }
 #endif
 
@@ -483,10 +505,15 @@ TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
       {{"--csv", "falta.txt"}, 1, "falta.txt"},
       // A folder: refused at the open, as anything but a regular file.
       {{"carpeta"}, 1, "carpeta"},
+#ifdef __linux__
+      {{"/proc/self/mem"}, 1, "/proc/self/mem"},  // opened, but unreadable
+#endif
       {{"--csv", "--desde", "2026-02-30"}, 2, ""},
       {{"--hasta", "2026-13-01"}, 2, ""},
       {{"--desde", "2026-1-1"}, 2, ""},
       {{"--desde"}, 2, ""},
+      {{"otra.txt", "--salida"}, 2, ""},
+      {{"--abrir", "otra.txt"}, 2, ""},  // with nothing written to open
       {{"--semana"}, 2, ""},
       {{"otra.txt", "otra.txt"}, 2, ""},
       // Several logs: one twice by another path, two desks of one name, a

@@ -203,6 +203,15 @@ const char kMuestraContraste[] =
     "    Math.min(l[0], l[1])); window.contraste.n++;"
     "}, 50), 'ok'";
 
+// Notes in window.anuncios every caption of a call said aloud, the empty
+// ones between calls too.
+const char kAnotarAnuncios[] =
+    "window.anuncios = [];"
+    "new MutationObserver(function () {"
+    "  window.anuncios.push(document.getElementById('anuncio').textContent);"
+    "}).observe(document.getElementById('anuncio'),"
+    "  {childList: true, characterData: true, subtree: true});";
+
 // Polls the page until `expresion` gives `esperado` or `ms` pass; returns
 // what it gave last.
 std::string EsperarPagina(Navegador* navegador, const std::string& esperado,
@@ -251,7 +260,8 @@ TEST(PantallaEnNavegador,
   // polling is not part of the delay.
   // It also notes every caption of a call said aloud, the empty ones
   // between calls too: whole in `rotulos`, and in `anuncios` without the
-  // digits a caption may gain while it shows.
+  // digits a caption may gain while it shows; and it counts the times a
+  // call is highlighted.
   ASSERT_EQ(
       navegador.Evaluar(
           "new MutationObserver(function () {"
@@ -267,7 +277,12 @@ TEST(PantallaEnNavegador,
           "  if (window.anuncios[window.anuncios.length - 1] !== a)"
           "    window.anuncios.push(a);"
           "}).observe(document.getElementById('anuncio'),"
-          "  {childList: true, characterData: true, subtree: true}), 'ok'"),
+          "  {childList: true, characterData: true, subtree: true});"
+          "window.destellos = 0;"
+          "new MutationObserver(function () {"
+          "  window.destellos += document.getElementById('panel-actual')"
+          "    .classList.contains('nuevo');"
+          "}).observe(document.getElementById('panel-actual'), {attributes: true}), 'ok'"),
       "ok");
   // ... and the large number's contrast through every highlight.
   ASSERT_EQ(navegador.Evaluar(kMuestraContraste), "ok");
@@ -331,6 +346,18 @@ TEST(PantallaEnNavegador,
   servidor = std::make_unique<Pantalla>(carpeta.ruta(), puerto);
   UsarRelojFalso({});
   const std::string dichos = llamados + ",Turno uno,";
+  EXPECT_EQ(EsperarPagina(&navegador, dichos.substr(0, dichos.size() - 1), 20000,
+                          "window.anuncios.join()"),
+            dichos.substr(0, dichos.size() - 1));
+  // The clock set back to today and put right while it is said: neither
+  // day's calls are highlighted or said again.
+  const std::string destellos = navegador.Evaluar("String(window.destellos)");
+  for (const char* dia : {"+0", "+1d"}) {
+    EscribirArchivo(carpeta / "reloj", dia);
+    EXPECT_EQ(EsperarPagina(&navegador, dia[1] == '0' ? "2|" : "1|", 5000),
+              dia[1] == '0' ? "2|" : "1|");
+  }
+  EXPECT_EQ(navegador.Evaluar("String(window.destellos)"), destellos);
   EXPECT_EQ(EsperarPagina(&navegador, dichos, 20000, "window.anuncios.join()"), dichos);
 #endif
 }
@@ -376,11 +403,7 @@ TEST(PantallaEnNavegador, DosMesasDicenCadaLlamadoConSuMesaEnOrden) {
   // Its captions noted; its polls held while both calls are logged and
   // read, so that one answer brings both.
   ASSERT_EQ(navegador.Evaluar(
-                "window.anuncios = [];"
-                "new MutationObserver(function () {"
-                "  window.anuncios.push(document.getElementById('anuncio').textContent);"
-                "}).observe(document.getElementById('anuncio'),"
-                "  {childList: true, characterData: true, subtree: true});"
+                std::string(kAnotarAnuncios) +
                 "var real = window.fetch;"
                 "window.retener = new Promise(function (s) { window.soltar = s; });"
                 "window.fetch = function (u, o) {"
@@ -413,21 +436,30 @@ TEST(PantallaEnNavegador, DosMesasDicenCadaLlamadoConSuMesaEnOrden) {
 #endif
 }
 
-// Turn numbers in the Spanish words the page says them with.
-TEST(PantallaEnNavegador, DiceLosNumerosEnPalabras) {
+// Turn numbers in the Spanish words the page says them with; more calls
+// between two polls than it shows: the first said tells how many were not.
+TEST(PantallaEnNavegador, DiceLosNumerosEnPalabrasYCuantosNoDijo) {
 #ifdef _WIN32
   GTEST_SKIP() << "chromium is not available to the Windows build";
 #else
   if (access(kChromium, X_OK) != 0) GTEST_SKIP() << kChromium << " is missing";
   signal(SIGPIPE, SIG_IGN);
   CarpetaTemporal carpeta, perfil;
+  std::string registros;
+  for (int i = 0; i < 7; ++i) registros += "1\nAna\n";
+  ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(), registros).estado, 0);
   Pantalla servidor(carpeta.ruta());
   Navegador navegador(perfil.ruta());
   ASSERT_TRUE(navegador.Abrir("http://127.0.0.1:" +
                               std::to_string(servidor.puerto()) + "/"));
-  ASSERT_EQ(EsperarPagina(&navegador, "function", 30000,
-                          "typeof palabrasDeNumero"),
-            "function");
+  const std::string esperando = "document.getElementById('en-espera').textContent";
+  ASSERT_EQ(EsperarPagina(&navegador, "7 turnos", 30000, esperando), "7 turnos");
+  ASSERT_EQ(navegador.Evaluar(std::string(kAnotarAnuncios) + "'ok'"), "ok");
+  ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(), "2\n2\n2\n2\n2\n2\n2\n").estado, 0);
+  // Each is said while the last call is in large, so with its digits too.
+  const std::string dichos =
+      "Turno tres \\u00b7 3\\n(2 llamados antes sin anunciar)||Turno cuatro \\u00b7 4";
+  EXPECT_EQ(EsperarPagina(&navegador, dichos, 10000, "window.anuncios.join('|')"), dichos);
   const std::pair<long long, const char*> casos[] = {
       {16, "dieciséis"}, {21, "veintiuno"}, {22, "veintidós"},
       {31, "treinta y uno"}, {100, "cien"}, {101, "ciento uno"}, {1000, "mil"},

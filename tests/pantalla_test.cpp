@@ -7,6 +7,7 @@
 #include <atomic>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/read.hpp>
+#include <boost/asio/read_until.hpp>
 #include <boost/asio/write.hpp>
 #include <chrono>
 #include <ctime>
@@ -236,23 +237,33 @@ TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
 #endif
 }
 
-// Every place taken by a client stuck in its request: a new client still
-// gets its answer, in the place of the one stuck longest, not the newest.
+// Every place taken by a client stuck in its request, or by one answered
+// and kept open, all from one address (a router): a new client still gets
+// its answer, in the place of the one that waited longest, not the newest.
 TEST_F(PantallaEnCarpeta, UnClienteNuevoTomaElLugarDelMasAntiguo) {
-  boost::asio::io_context contexto;
-  std::vector<boost::asio::ip::tcp::socket> atascados;
-  for (int i = 0; i < 64; ++i) {
-    atascados.emplace_back(contexto).connect(
-        {boost::asio::ip::make_address("127.0.0.1"),
-         static_cast<unsigned short>(pantalla_.puerto())});
-    boost::asio::write(atascados.back(), boost::asio::buffer("GET / HT", 8));
+  namespace asio = boost::asio;
+  for (const bool atendidos : {false, true}) {
+    asio::io_context contexto;
+    std::vector<asio::ip::tcp::socket> ocupados;
+    for (int i = 0; i < 64; ++i) {
+      ocupados.emplace_back(contexto).connect(
+          {asio::ip::make_address("127.0.0.1"),
+           static_cast<unsigned short>(pantalla_.puerto())});
+      if (!atendidos) {
+        asio::write(ocupados.back(), asio::buffer("GET / HT", 8));
+        continue;
+      }
+      asio::write(ocupados.back(), asio::buffer(std::string("HEAD / HTTP/1.1\r\n\r\n")));
+      std::string respuesta;
+      asio::read_until(ocupados.back(), asio::dynamic_buffer(respuesta), "\r\n\r\n");
+    }
+    EXPECT_EQ(Pedir("GET /").substr(0, 12), "HTTP/1.1 200") << atendidos;
+    char byte;  // the newest of them is still open
+    boost::system::error_code error;
+    ocupados.back().non_blocking(true);
+    ocupados.back().read_some(asio::buffer(&byte, 1), error);
+    EXPECT_EQ(error, asio::error::would_block) << atendidos;
   }
-  EXPECT_EQ(Pedir("GET /").substr(0, 12), "HTTP/1.1 200");
-  char byte;  // the newest stuck one is still open
-  boost::system::error_code error;
-  atascados.back().non_blocking(true);
-  atascados.back().read_some(boost::asio::buffer(&byte, 1), error);
-  EXPECT_EQ(error, boost::asio::error::would_block);
 }
 
 // A flood of connections that send nothing, from another address, only
@@ -278,23 +289,51 @@ TEST_F(PantallaEnCarpeta, UnaAvalanchaDeOtraDireccionNoDesplazaAUnCliente) {
     asio::read(cliente, asio::dynamic_buffer(respuesta), fin);
     EXPECT_EQ(respuesta.substr(0, 12), "HTTP/1.1 200") << vez;
   }
+  // Once the flood is over, a full house from a third address makes room
+  // at once, as the places the flood lost no longer count as its.
+  avalancha.clear();
+  Pedir("GET /");  // the server has seen the flood's connections end
+  std::vector<asio::ip::tcp::socket> atascados;
+  for (int i = 0; i < 64; ++i) {
+    atascados.emplace_back(contexto, asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.3"), 0))
+        .connect(servidor);
+    asio::write(atascados.back(), asio::buffer("GET / HT", 8));
+  }
+  EXPECT_EQ(PedirHttp(pantalla_.puerto(), "GET /", 5).substr(0, 12), "HTTP/1.1 200");
 }
 
 #ifndef _WIN32
 // An edit in place that leaves the log's end as it was (a turn number
-// corrected) shows within a minute of the server's clock.
+// corrected) shows within a minute of the server's clock, however often
+// the screen asks meanwhile, and at once when the clock is set back.
 TEST(PantallaConReloj, UnaCorreccionEnSuSitioSeVeAntesDeUnMinuto) {
   CarpetaTemporal carpeta;
-  EscribirArchivo(carpeta / "reloj", "+0");
+  // The server's clock `segundos` from today's noon, so the day stays one.
+  const std::time_t ahora = std::time(nullptr);
+  std::tm mediodia = *std::localtime(&ahora);
+  mediodia.tm_hour = 12;
+  mediodia.tm_min = mediodia.tm_sec = 0;
+  const long hastaMediodia = static_cast<long>(std::difftime(std::mktime(&mediodia), ahora));
+  auto reloj = [&](long segundos) {
+    EscribirArchivo(carpeta / "reloj", (hastaMediodia + segundos < 0 ? "" : "+") +
+                                           std::to_string(hastaMediodia + segundos));
+  };
+  reloj(0);
   if (!UsarRelojFalso(carpeta / "reloj")) GTEST_SKIP() << "apt-get install faketime";
   Pantalla pantalla(carpeta.ruta());
   UsarRelojFalso({});
   const std::string ultima = Llamada(0, "08:00:00", 2);
-  EscribirArchivo(carpeta / "bitacora.txt", Llamada(0, "07:00:00", 1) + ultima);
-  PedirHttp(pantalla.puerto(), "GET /estado");
-  EscribirArchivo(carpeta / "bitacora.txt", Llamada(0, "07:00:00", 7) + ultima);
-  EscribirArchivo(carpeta / "reloj", "+61");
-  EXPECT_NE(PedirHttp(pantalla.puerto(), "GET /estado").find("[7]"), std::string::npos);
+  const struct {
+    long segundos;  // the server's clock when the turn is corrected to `turno`
+    int turno;
+    const char* visto;  // ... and what it then answers, if anything sure
+  } pasos[] = {{0, 1, "[1]"}, {30, 7, ""}, {60, 7, "[7]"}, {-600, 8, "[8]"}};
+  for (const auto& paso : pasos) {
+    EscribirArchivo(carpeta / "bitacora.txt", Llamada(0, "07:00:00", paso.turno) + ultima);
+    reloj(paso.segundos);
+    EXPECT_NE(PedirHttp(pantalla.puerto(), "GET /estado").find(paso.visto), std::string::npos)
+        << paso.segundos;
+  }
 }
 #endif
 
@@ -383,6 +422,9 @@ TEST(PantallaAbrir, AbreSuPaginaEnElNavegadorCuandoYaEscucha) {
   Pantalla pantalla(carpeta.ruta(), 0, "--abrir");
   EXPECT_EQ(navegador.Abiertos(1),
             "http://127.0.0.1:" + std::to_string(pantalla.puerto()) + "/\n");
+  // It holds nothing of the screen's (its port, its standard error), and
+  // Ctrl+C on the screen does not reach it.
+  EXPECT_EQ(navegador.Entorno(1), "grupo propio; /dev/null /dev/null /dev/null ; 0 sockets\n");
 }
 
 TEST(PantallaAbrir, QuioscoEnChromeOSinElEnUnaVentanaDiciendolo) {

@@ -219,7 +219,8 @@ Ejecucion EjecutarConArgumentos(const wchar_t* programa, const fs::path& carpeta
 }  // namespace
 
 Ejecucion EjecutarInforme(const fs::path& carpeta,
-                          const std::vector<std::string>& argumentos) {
+                          const std::vector<std::string>& argumentos,
+                          const OpcionesEjecucion&) {
   return EjecutarConArgumentos(L"quenvaro-informe.exe", carpeta, argumentos);
 }
 
@@ -404,7 +405,8 @@ namespace {
 // Runs `programa` with `argumentos` in `carpeta`, with an empty standard
 // input, and returns both its outputs and how it exited.
 Ejecucion EjecutarConArgumentos(const char* programa, const fs::path& carpeta,
-                                const std::vector<std::string>& argumentos) {
+                                const std::vector<std::string>& argumentos,
+                                long limiteArchivo = 0) {
   // Both outputs go to files, so neither can fill a pipe and stall the
   // child while the parent waits on the other.
   const fs::path archivoSalida = carpeta / ".salida-prueba";
@@ -422,6 +424,12 @@ Ejecucion EjecutarConArgumentos(const char* programa, const fs::path& carpeta,
     if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
         dup2(err, 2) < 0 || chdir(carpeta.c_str()) != 0)
       _exit(127);
+    if (limiteArchivo > 0) {  // as in EjecutarQuenvaro
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit limite{static_cast<rlim_t>(limiteArchivo),
+                    static_cast<rlim_t>(limiteArchivo)};
+      setrlimit(RLIMIT_FSIZE, &limite);
+    }
     execv(programa, argv.data());
     _exit(127);
   }
@@ -439,8 +447,10 @@ Ejecucion EjecutarConArgumentos(const char* programa, const fs::path& carpeta,
 }  // namespace
 
 Ejecucion EjecutarInforme(const fs::path& carpeta,
-                          const std::vector<std::string>& argumentos) {
-  return EjecutarConArgumentos(QUENVARO_INFORME_EXE, carpeta, argumentos);
+                          const std::vector<std::string>& argumentos,
+                          const OpcionesEjecucion& opciones) {
+  return EjecutarConArgumentos(QUENVARO_INFORME_EXE, carpeta, argumentos,
+                               opciones.limiteArchivo);
 }
 
 Ejecucion EjecutarPantalla(const fs::path& carpeta,
@@ -482,9 +492,19 @@ void Pantalla::Empezar(const fs::path& carpeta,
     _exit(127);
   }
   close(tubo[1]);
+  // A screen that never says where it listens fails the test after 20 s
+  // rather than hang it.
   std::string linea;
-  char c;
-  while (read(tubo[0], &c, 1) == 1 && c != '\n') linea += c;
+  char c = 0;
+  pollfd espera{tubo[0], POLLIN, 0};
+  while (poll(&espera, 1, 20000) == 1 && read(tubo[0], &c, 1) == 1 && c != '\n')
+    linea += c;
+  if (c != '\n') {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    close(tubo[0]);
+    throw std::runtime_error("quenvaro-pantalla did not start: " + linea);
+  }
   salida_ = tubo[0];
   inicio_ = linea + "\n";
   puerto_ = std::stoi(linea.substr(linea.rfind(':') + 1));  // ...:N/ (...)
@@ -512,27 +532,47 @@ int Pantalla::Detener() {
   return estado_;
 }
 
+namespace {
+
+// What `archivo` holds once it has `lineas` lines, or after 20 s.
+std::string EsperarLineas(const fs::path& archivo, int lineas) {
+  const auto limite =
+      std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::string abiertos;
+  while ((abiertos = LeerArchivo(archivo),
+          std::count(abiertos.begin(), abiertos.end(), '\n') < lineas) &&
+         std::chrono::steady_clock::now() < limite)
+    usleep(20000);
+  return abiertos;
+}
+
+}  // namespace
+
 NavegadorFalso::NavegadorFalso(const fs::path& carpeta)
     : registro_(carpeta / "abiertos.txt"), rutaAnterior_(std::getenv("PATH")) {
   const fs::path falso = carpeta / "falso";
   fs::create_directories(falso);
-  EscribirArchivo(falso / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" +
-                                          registro_.string() + "'\n");
+  // $$ is the fake itself, also inside $(...), whose own descriptors
+  // differ from its.
+  EscribirArchivo(falso / "xdg-open",
+                  "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + registro_.string() +
+                      "'\n[ \"$(cut -d' ' -f5 /proc/$$/stat)\" = $$ ] && g=propio || g=ajeno\n"
+                      "printf 'grupo %s; %s; %s sockets\\n' $g \"$(readlink /proc/$$/fd/0 "
+                      "/proc/$$/fd/1 /proc/$$/fd/2 | tr '\\n' ' ')\" \"$(ls -l /proc/$$/fd | "
+                      "grep -c socket:)\" >> '" + registro_.string() + ".entorno'\n");
   fs::permissions(falso / "xdg-open", fs::perms::owner_all);
   setenv("PATH", (falso.string() + ":" + rutaAnterior_).c_str(), 1);
 }
 
 NavegadorFalso::~NavegadorFalso() { setenv("PATH", rutaAnterior_.c_str(), 1); }
 
+std::string NavegadorFalso::Entorno(int lineas) const {
+  fs::path entorno = registro_;
+  return EsperarLineas(entorno += ".entorno", lineas);
+}
+
 std::string NavegadorFalso::Abiertos(int lineas) const {
-  const auto limite =
-      std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  std::string abiertos;
-  while ((abiertos = LeerArchivo(registro_),
-          std::count(abiertos.begin(), abiertos.end(), '\n') < lineas) &&
-         std::chrono::steady_clock::now() < limite)
-    usleep(20000);
-  return abiertos;
+  return EsperarLineas(registro_, lineas);
 }
 
 int IniciarQuenvaroConTuberia(const fs::path& carpeta, int* escritura) {
@@ -624,7 +664,7 @@ bool UsarRelojFalso(const fs::path& archivo) {
 }
 #endif
 
-std::string PedirHttp(int puerto, const std::string& peticion) {
+std::string PedirHttp(int puerto, const std::string& peticion, int segundos) {
   namespace asio = boost::asio;
   asio::io_context contexto;
   asio::ip::tcp::socket socket(contexto);
@@ -640,7 +680,7 @@ std::string PedirHttp(int puerto, const std::string& peticion) {
   // test, rather than hang it.
   asio::async_read(socket, asio::dynamic_buffer(respuesta),
                    [](boost::system::error_code, std::size_t) {});
-  contexto.run_for(std::chrono::seconds(20));
+  contexto.run_for(std::chrono::seconds(segundos));
   return respuesta;
 }
 

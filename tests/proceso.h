@@ -64,8 +64,10 @@ Ejecucion EjecutarQuenvaro(const fs::path& carpeta, const std::string& entrada,
 
 // Runs the built quenvaro-informe in `carpeta` with `argumentos` and an
 // empty standard input, and returns both its outputs and how it exited.
+// Of `opciones`, only the file-size limit counts, and on POSIX only.
 Ejecucion EjecutarInforme(const fs::path& carpeta,
-                          const std::vector<std::string>& argumentos);
+                          const std::vector<std::string>& argumentos,
+                          const OpcionesEjecucion& opciones = {});
 
 // Runs the built quenvaro-pantalla like EjecutarInforme, for its refusals.
 Ejecucion EjecutarPantalla(const fs::path& carpeta,
@@ -102,13 +104,17 @@ class Pantalla {
 #endif
 };
 
-// Sends `peticion` to 127.0.0.1:`puerto` and returns the whole answer. A
-// request line alone ("GET /") goes with Host and Connection: close.
-std::string PedirHttp(int puerto, const std::string& peticion);
+// Sends `peticion` to 127.0.0.1:`puerto` and returns the whole answer, or
+// what came of it within `segundos`. A request line alone ("GET /") goes
+// with Host and Connection: close.
+std::string PedirHttp(int puerto, const std::string& peticion, int segundos = 20);
 
 #ifndef _WIN32
 // While it lives, a fake xdg-open comes first on PATH, and appends each
-// file or address it is asked to open, one a line, to a file in `carpeta`.
+// file or address it is asked to open, one a line, to a file in `carpeta`;
+// and to another, what it was started with: "grupo propio" when it leads a
+// process group of its own, then where its descriptors 0 to 2 lead, then
+// how many sockets it holds.
 class NavegadorFalso {
  public:
   explicit NavegadorFalso(const fs::path& carpeta);
@@ -117,6 +123,8 @@ class NavegadorFalso {
   NavegadorFalso& operator=(const NavegadorFalso&) = delete;
   // What it was asked to open, once that is `lineas` lines (or 20 s passed).
   std::string Abiertos(int lineas) const;
+  // What it was started with, one line a call, once it has that many.
+  std::string Entorno(int lineas) const;
 
  private:
   fs::path registro_;

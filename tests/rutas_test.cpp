@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <boost/asio/ip/udp.hpp>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/red.h"
 #include "proceso.h"
@@ -59,12 +61,17 @@ TEST(CarpetaConNombre, LosTresProgramasLaUsanYLaNombran) {
 }
 
 // A screen started in the wrong folder must not just stay empty: each
-// start names its folder, and one without the console's files says so.
+// start names its folder, and one without the console's files says so (a
+// log it cannot read is there, and a request says what is wrong with it).
 TEST(InicioDePantalla, NombraLaCarpetaYAvisaSiLeFaltanLosArchivos) {
-  CarpetaTemporal vacia, usada;
+  CarpetaTemporal vacia, usada, ilegible;
   EscribirArchivo(usada / "cola_respaldo.txt", "");
+  fs::create_directory(ilegible / "bitacora.txt");
   Pantalla sinArchivos(vacia.ruta()), conArchivos(usada.ruta());
   const std::string antes = sinArchivos.Inicio(), despues = conArchivos.Inicio();
+  const std::string otra = Pantalla(ilegible.ruta()).Inicio();
+  EXPECT_EQ(std::count(otra.begin(), otra.end(), '\n'),
+            std::count(despues.begin(), despues.end(), '\n'));
   EXPECT_NE(antes.find(vacia.ruta().u8string()), std::string::npos) << antes;
   EXPECT_NE(despues.find(usada.ruta().u8string()), std::string::npos) << despues;
   EXPECT_GT(std::count(antes.begin(), antes.end(), '\n'),
@@ -81,6 +88,41 @@ TEST(DireccionesDeRed, SoloLasQueOtroEquipoPuedeAlcanzar) {
   for (const auto& caso : casos)
     EXPECT_EQ(FunDireccionParaOtros(caso.ip), caso.ofrecida) << caso.ip;
 }
+
+#ifndef _WIN32
+// The addresses the start lines offer to other devices are this computer's,
+// each can be bound, and among them, once, is the one it reaches the
+// network from, if it can.
+TEST(DireccionesDeRed, LasQueOfreceSonDeEsteEquipo) {
+  namespace asio = boost::asio;
+  asio::io_context contexto;
+  CarpetaTemporal carpeta;
+  const std::string inicio = Pantalla(carpeta.ruta(), {"--escuchar", "0.0.0.0"}).Inicio();
+  const std::string marca = "desde otro equipo de la red local: http://";
+  std::vector<std::string> listadas;
+  for (std::size_t i = inicio.find(marca); i != std::string::npos;
+       i = inicio.find(marca, i + 1)) {
+    const std::size_t desde = i + marca.size();
+    listadas.push_back(inicio.substr(desde, inicio.find(':', desde) - desde));
+  }
+  for (const std::string& direccion : listadas) {
+    asio::ip::udp::socket prueba(contexto, asio::ip::udp::v4());
+    boost::system::error_code error;
+    prueba.bind({asio::ip::make_address_v4(direccion), 0}, error);
+    EXPECT_FALSE(error) << direccion;
+  }
+  // Connecting UDP sends nothing; it only picks the route's own address.
+  asio::ip::udp::socket hacia(contexto, asio::ip::udp::v4());
+  boost::system::error_code error;
+  hacia.connect({asio::ip::make_address_v4("198.51.100.1"), 9}, error);
+  if (error) return;  // no route out of this computer
+  const std::string propia =
+      FunDireccionParaOtros(hacia.local_endpoint().address().to_v4().to_uint());
+  if (!propia.empty()) {
+    EXPECT_EQ(std::count(listadas.begin(), listadas.end(), propia), 1) << propia;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace prueba
