@@ -335,7 +335,7 @@ TEST(PantallaEnNavegador, DiceLosNumerosEnPalabrasYCuantosNoDijo) {
   ASSERT_EQ(navegador.Evaluar(std::string(kAnotarAnuncios) + "'ok'"), "ok");
   ASSERT_EQ(EjecutarQuenvaro(carpeta.ruta(), "2\n2\n2\n2\n2\n2\n2\n").estado, 0);
   const std::string dichos = "Turno tres\\n(2 llamados antes sin anunciar)||Turno cuatro";
-  EXPECT_EQ(EsperarPagina(&navegador, dichos, 10000, "window.anuncios.join('|')"), dichos);
+  EXPECT_EQ(EsperarPagina(&navegador, dichos, 20000, "window.anuncios.join('|')"), dichos);
   const std::pair<long long, const char*> casos[] = {
       {16, "dieciséis"}, {21, "veintiuno"}, {22, "veintidós"},
       {31, "treinta y uno"}, {100, "cien"}, {101, "ciento uno"}, {1000, "mil"},
