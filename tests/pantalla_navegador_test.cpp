@@ -459,7 +459,7 @@ TEST(PantallaEnNavegador, DiceLosNumerosEnPalabrasYCuantosNoDijo) {
   // Each is said while the last call is in large, so with its digits too.
   const std::string dichos =
       "Turno tres \\u00b7 3\\n(2 llamados antes sin anunciar)||Turno cuatro \\u00b7 4";
-  EXPECT_EQ(EsperarPagina(&navegador, dichos, 10000, "window.anuncios.join('|')"), dichos);
+  EXPECT_EQ(EsperarPagina(&navegador, dichos, 20000, "window.anuncios.join('|')"), dichos);
   const std::pair<long long, const char*> casos[] = {
       {16, "dieciséis"}, {21, "veintiuno"}, {22, "veintidós"},
       {31, "treinta y uno"}, {100, "cien"}, {101, "ciento uno"}, {1000, "mil"},
