@@ -503,6 +503,7 @@ TEST_F(Informe, ErrorsEndWithStatusOneOrTwoAndNothingOnStandardOutput) {
   const std::vector<Caso> casos = {
       {{}, 1, "bitacora.txt"},  // none in this folder
       {{"--csv", "falta.txt"}, 1, "falta.txt"},
+      {{"--", "-falta.txt"}, 1, "-falta.txt"},  // after --, a log, not an option
       // A folder: refused at the open, as anything but a regular file.
       {{"carpeta"}, 1, "carpeta"},
 #ifdef __linux__
