@@ -71,16 +71,22 @@ void FunEscribirLeyenda(const Grafico& g) {
   std::fputs("</figcaption>\n", salida);
 }
 
-}  // namespace
-
-void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
+// The axis step and *tope for the largest value of `grupos`.
+long long FunPasoDeGrupos(const Grafico& g, const std::vector<Grupo>& grupos,
+                          long long* tope) {
   long long mayor = 0;
   for (const Grupo& grupo : grupos)
     if (grupo.hay)
       for (int s = 0; s < g.series; ++s)
         mayor = std::max(mayor, grupo.valores[s]);
+  return FunPasoDe(mayor, g.esperas, tope);
+}
+
+}  // namespace
+
+void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
   long long tope;
-  const long long paso = FunPasoDe(mayor, g.esperas, &tope);
+  const long long paso = FunPasoDeGrupos(g, grupos, &tope);
   // Few groups make a narrower chart, which the page may set beside
   // another; many thin their bars.
   const double ancho = std::min(
@@ -148,16 +154,10 @@ void FunDibujarGrafico(const Grafico& g, const std::vector<Grupo>& grupos) {
   std::fputs("</svg>\n</figure>\n", salida);
 }
 
-
 void FunDibujarFilas(const Grafico& g, const std::vector<Grupo>& grupos) {
   const double kFila = g.series > 1 ? 24 : 18, kPie = 22;
-  long long mayor = 0;
-  for (const Grupo& grupo : grupos)
-    if (grupo.hay)
-      for (int s = 0; s < g.series; ++s)
-        mayor = std::max(mayor, grupo.valores[s]);
   long long tope;
-  const long long paso = FunPasoDe(mayor, g.esperas, &tope);
+  const long long paso = FunPasoDeGrupos(g, grupos, &tope);
   const double izquierda = g.anchoEtiqueta + 10;
   const double util = kAncho - izquierda - 70;  // room for a bar's figure
   const double alto = kArriba + kFila * static_cast<double>(grupos.size()) + kPie;
