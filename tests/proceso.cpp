@@ -236,13 +236,6 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto, const char* abrir) {
   Empezar(carpeta, argumentos);
 }
 
-Pantalla::Pantalla(const fs::path& carpeta,
-                   const std::vector<std::string>& argumentos) {
-  std::vector<std::string> todos = {"--puerto", "0"};
-  todos.insert(todos.end(), argumentos.begin(), argumentos.end());
-  Empezar(carpeta, todos);
-}
-
 void Pantalla::Empezar(const fs::path& carpeta,
                        const std::vector<std::string>& argumentos) {
   SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
@@ -465,13 +458,6 @@ Pantalla::Pantalla(const fs::path& carpeta, int puerto, const char* abrir) {
   Empezar(fs::path(), argumentos);  // in the test's own folder
 }
 
-Pantalla::Pantalla(const fs::path& carpeta,
-                   const std::vector<std::string>& argumentos) {
-  std::vector<std::string> todos = {"--puerto", "0"};
-  todos.insert(todos.end(), argumentos.begin(), argumentos.end());
-  Empezar(carpeta, todos);
-}
-
 void Pantalla::Empezar(const fs::path& carpeta,
                        const std::vector<std::string>& argumentos) {
   std::vector<char*> argv = {const_cast<char*>(QUENVARO_PANTALLA_EXE)};
@@ -663,6 +649,13 @@ bool UsarRelojFalso(const fs::path& archivo) {
          setenv("LD_PRELOAD", kFaketime, 1) == 0;
 }
 #endif
+
+Pantalla::Pantalla(const fs::path& carpeta,
+                   const std::vector<std::string>& argumentos) {
+  std::vector<std::string> todos = {"--puerto", "0"};
+  todos.insert(todos.end(), argumentos.begin(), argumentos.end());
+  Empezar(carpeta, todos);
+}
 
 std::string PedirHttp(int puerto, const std::string& peticion, int segundos) {
   namespace asio = boost::asio;
