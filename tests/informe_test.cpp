@@ -567,11 +567,13 @@ std::string Marca(int dia, long long segundos) {
   return texto;
 }
 
-// 1 to 40 turns over `dias` days: some pending, many waits alike, a few
-// longer than a day.
-std::string LogAlAzar(std::mt19937* azar, int dias, Modelo* modelo) {
+// 1 to `maxTurnos` turns over `dias` days: some pending, many waits alike,
+// a few longer than a day. Thousands of turns fill most seconds of the
+// waits' range, as a busy office's month does.
+std::string LogAlAzar(std::mt19937* azar, int dias, Modelo* modelo,
+                      int maxTurnos = 40) {
   std::vector<std::string> lineas;
-  const int turnos = 1 + static_cast<int>((*azar)() % 40);
+  const int turnos = 1 + static_cast<int>((*azar)() % maxTurnos);
   for (int n = 1; n <= turnos; ++n) {
     const int dia = 1 + static_cast<int>((*azar)() % dias);
     const long long registro = 8 * 3600 + (*azar)() % (4 * 3600);
@@ -630,7 +632,8 @@ TEST_F(Informe, TotalMedianAndP90AreTheNearestRankOfEveryWaitShown) {
   std::mt19937 azar(31);
   for (int caso = 0; caso < 300; ++caso) {
     Modelo modelo;
-    const std::string log = LogAlAzar(&azar, 1 + caso % 20, &modelo);
+    const std::string log =
+        LogAlAzar(&azar, 1 + caso % 20, &modelo, caso % 30 == 0 ? 8000 : 40);
     // Every third case shows only some days.
     const int desde = caso % 3 == 0 ? 1 + caso % 5 : 1;
     const int hasta = caso % 3 == 0 ? desde + caso % 7 : 31;
@@ -665,7 +668,7 @@ TEST_F(Informe, SeveralDesksPoolEveryDaysWaitsAndKeepEachDeskAsAlone) {
       Modelo modelo;
       nombres.push_back("m" + std::to_string(m));
       EscribirArchivo(carpeta_.ruta() / (nombres.back() + ".txt"),
-                      LogAlAzar(&azar, dias, &modelo));
+                      LogAlAzar(&azar, dias, &modelo, caso % 4 == 3 ? 3000 : 40));
       for (const auto& par : modelo) {
         DiaModelo& dia = todas[par.first];
         dia.sesiones += par.second.sesiones;
@@ -717,6 +720,20 @@ TEST_F(Informe, SeveralDesksPoolEveryDaysWaitsAndKeepEachDeskAsAlone) {
       esperado += ",0," + std::to_string(d.pendientes) + ",0\n";
     }
     EXPECT_EQ(pooled, esperado) << caso;
+    // The TOTAL of all desks: the nearest rank over every wait of them all.
+    std::vector<long long> esperas;
+    for (const auto& par : todas)
+      esperas.insert(esperas.end(), par.second.esperas.begin(),
+                     par.second.esperas.end());
+    if (!esperas.empty()) {
+      std::istringstream total(LineaQueEmpieza(texto, "TOTAL"));
+      std::string etiqueta, sesiones, atendidos, mediana, p90, maxima;
+      total >> etiqueta >> sesiones >> atendidos >> mediana >> p90 >> maxima;
+      EXPECT_EQ(mediana + " " + p90 + " " + maxima,
+                Espera(Rango(esperas, 50)) + " " + Espera(Rango(esperas, 90)) +
+                    " " + Espera(Rango(esperas, 100)))
+          << caso;
+    }
     std::string ordenadas;
     for (const auto& par : todas)
       for (const std::string& nombre : nombres) {

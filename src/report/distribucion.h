@@ -1,12 +1,14 @@
 // quenvaro-informe's exact distribution of waits: how many waited each
 // whole number of seconds, so that the waits of a month, a weekday, a desk
 // or several desks' day give their nearest-rank percentiles without being
-// kept one by one. It holds one entry per distinct wait, never more than
-// one per second of a day plus the rare longer waits, however many records.
+// kept one by one. It holds one count per second in the runs of seconds
+// that are mostly taken, and one entry per distinct wait elsewhere, however
+// many records.
 #ifndef QUENVARO_REPORT_DISTRIBUCION_H_
 #define QUENVARO_REPORT_DISTRIBUCION_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 struct Distribucion {
@@ -14,10 +16,20 @@ struct Distribucion {
     long long espera;   // seconds
     long long cuantas;  // waits of exactly that length
   };
-  std::vector<Tramo> tramos;  // ascending espera, no cuantas of 0
-  long long total = 0;        // every wait held, in tramos or sueltas
-  // Waits noted but not yet in tramos: folded in by the batch, so that a
-  // few waits at a time never cost a pass over every tramo.
+  // A run of consecutive seconds of which at least about half have waits
+  // (the bulk of a day's, typically): a count per second, found by its
+  // distance from the first, so that a new wait there costs no search. A
+  // count that would overflow goes to tramos instead.
+  struct Ventana {
+    long long desde;                   // the first second
+    std::vector<std::uint32_t> cuentas;  // waits of desde, desde + 1, ...
+  };
+  std::vector<Ventana> ventanas;  // ascending and apart; a few at most
+  std::vector<Tramo> tramos;      // the other waits: ascending espera, no
+                                  // cuantas of 0
+  long long total = 0;            // every wait held, anywhere
+  // Waits noted but not yet in their place: folded in by the batch, so
+  // that a few new waits at a time never cost a pass over the rest.
   std::vector<long long> sueltas;
 };
 
@@ -28,13 +40,16 @@ void FunAnotarEsperas(Distribucion* distribucion, const long long* esperas,
 // Adds every wait of *otra to *distribucion.
 void FunUnirDistribucion(Distribucion* distribucion, Distribucion* otra);
 
-// Adds every wait of each of `otras` to *distribucion at once: time
-// linear in their distinct waits, however many they are.
+// Adds every wait of each of `otras`, left as they are, to *distribucion
+// at once: time linear in what they hold.
 void FunUnirVarias(Distribucion* distribucion,
                    const std::vector<Distribucion*>& otras);
 
-// The ceil(total * porCiento / 100)-th smallest wait (porCiento 1 to 100)
-// of a distribution holding at least one.
-long long FunPercentilDistribucion(Distribucion* distribucion, int porCiento);
+// Into valores[i], the ceil(total * porCientos[i] / 100)-th smallest wait
+// of a distribution holding at least one, for n percentages from 1 to 100
+// in ascending order.
+void FunPercentilesDistribucion(Distribucion* distribucion,
+                                const int* porCientos, std::size_t n,
+                                long long* valores);
 
 #endif  // QUENVARO_REPORT_DISTRIBUCION_H_

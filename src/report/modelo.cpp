@@ -275,9 +275,12 @@ void FunPercentilesDe(Distribucion* esperas, DiaInforme* fila) {
   fila->esperas = esperas->total;
   fila->mediana = fila->p90 = fila->maxima = 0;
   if (esperas->total == 0) return;
-  fila->mediana = FunPercentilDistribucion(esperas, 50);
-  fila->p90 = FunPercentilDistribucion(esperas, 90);
-  fila->maxima = FunPercentilDistribucion(esperas, 100);
+  static const int kPorCientos[] = {50, 90, 100};
+  long long valores[3];
+  FunPercentilesDistribucion(esperas, kPorCientos, 3, valores);
+  fila->mediana = valores[0];
+  fila->p90 = valores[1];
+  fila->maxima = valores[2];
 }
 
 bool FunContarBitacora(std::FILE* archivo, Informe* informe) {
