@@ -254,11 +254,20 @@ void FunIncorporar(Distribucion* distribucion, const long long* esperas,
                    std::size_t n) {
   FunDistribuir(esperas, n, &nuevos);
   FunMezclar(distribucion->tramos, nuevos, &mezcla);
-  if (!FunBuscarTiradas(mezcla, &tiradas)) {
-    std::swap(distribucion->tramos, mezcla);
-    return;
-  }
   distribucion->tramos.swap(mezcla);
+  if (!FunBuscarTiradas(distribucion->tramos, &tiradas)) return;
+  // With every window taken, only a run larger than the smallest window
+  // would change them.
+  const std::vector<Ventana>& ventanas = distribucion->ventanas;
+  if (ventanas.size() == kVentanas) {
+    std::size_t menor = ventanas[0].cuentas.size();
+    for (const Ventana& ventana : ventanas)
+      menor = std::min(menor, ventana.cuentas.size());
+    std::size_t mayor = 0;
+    for (const auto& tirada : tiradas)
+      mayor = std::max(mayor, tirada.second - tirada.first);
+    if (mayor <= menor / 2) return;
+  }
   FunListarTodo(*distribucion, &todos);
   FunRepartir(todos, distribucion);
 }
