@@ -568,7 +568,7 @@ std::string Marca(int dia, long long segundos) {
 }
 
 // 1 to `maxTurnos` turns over `dias` days: some pending, many waits alike,
-// a few longer than a day. Thousands of turns fill most seconds of the
+// a few of about a day. Thousands of turns fill most seconds of the
 // waits' range, as a busy office's month does.
 std::string LogAlAzar(std::mt19937* azar, int dias, Modelo* modelo,
                       int maxTurnos = 40) {
@@ -584,8 +584,10 @@ std::string LogAlAzar(std::mt19937* azar, int dias, Modelo* modelo,
       ++(*modelo)[dia].pendientes;
       continue;
     }
+    // The long ones from 23 to 26 hours: a turn taken the next day, a
+    // little earlier or later than it came.
     const long long espera = suerte == 1 && dia < dias
-                                 ? 86400 + (*azar)() % 7200
+                                 ? 82800 + (*azar)() % 10800
                              : suerte < 5 ? 60 * ((*azar)() % 8)
                                           : (*azar)() % 4000;
     const int diaTurno = dia + static_cast<int>((registro + espera) / 86400);
