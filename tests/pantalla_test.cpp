@@ -10,6 +10,7 @@
 #include <boost/asio/read_until.hpp>
 #include <boost/asio/write.hpp>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <deque>
 #include <iterator>
@@ -232,6 +233,17 @@ TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
                   std::string::npos,
               caso.estado == 2);
   }
+#ifdef __linux__
+  // A port below 1024, where these runs may not listen (EjecutarPantalla),
+  // unless this system lets every account do so.
+  if (std::atoi(LeerArchivo("/proc/sys/net/ipv4/ip_unprivileged_port_start").c_str()) > 80) {
+    const Ejecucion bajo = EjecutarPantalla(carpeta_.ruta(), {"--puerto", "80"});
+    EXPECT_EQ(bajo.estado, 1);
+    EXPECT_EQ(bajo.error,
+              "quenvaro-pantalla: no se puede escuchar en 127.0.0.1, puerto 80: los puertos "
+              "menores que 1024 necesitan permisos de administrador; use otro, como 8080\n");
+  }
+#endif
 #ifndef _WIN32
   EXPECT_EQ(pantalla_.Detener(), 0);
 #endif

@@ -69,7 +69,8 @@ Ejecucion EjecutarInforme(const fs::path& carpeta,
                           const std::vector<std::string>& argumentos,
                           const OpcionesEjecucion& opciones = {});
 
-// Runs the built quenvaro-pantalla like EjecutarInforme, for its refusals.
+// Runs the built quenvaro-pantalla like EjecutarInforme, for its refusals;
+// even as root, it may not listen below port 1024.
 Ejecucion EjecutarPantalla(const fs::path& carpeta,
                            const std::vector<std::string>& argumentos);
 
