@@ -349,6 +349,38 @@ TEST(PantallaConReloj, UnaCorreccionEnSuSitioSeVeAntesDeUnMinuto) {
 }
 #endif
 
+#ifndef _WIN32
+// A connection kept open for request after request is told to close, and
+// closed, with its first answer once it is five minutes old, so no client
+// keeps its place for ever.
+TEST(PantallaConReloj, UnaConexionAbiertaSeCierraALosCincoMinutos) {
+  CarpetaTemporal carpeta;
+  EscribirArchivo(carpeta / "reloj", "+0");
+  if (!UsarRelojFalso(carpeta / "reloj")) GTEST_SKIP() << "apt-get install faketime";
+  Pantalla pantalla(carpeta.ruta());
+  UsarRelojFalso({});
+  namespace asio = boost::asio;
+  asio::io_context contexto;
+  asio::ip::tcp::socket cliente(contexto);
+  cliente.connect({asio::ip::make_address("127.0.0.1"),
+                   static_cast<unsigned short>(pantalla.puerto())});
+  // A request each 9 s of the server's clock, within the 10 s it waits.
+  for (int segundos = 0; segundos <= 306; segundos += 9) {
+    EscribirArchivo(carpeta / "reloj", "+" + std::to_string(segundos));
+    asio::write(cliente, asio::buffer(std::string("HEAD / HTTP/1.1\r\n\r\n")));
+    std::string cabeceras;
+    asio::read_until(cliente, asio::dynamic_buffer(cabeceras), "\r\n\r\n");
+    ASSERT_EQ(cabeceras.substr(0, 12), "HTTP/1.1 200") << segundos;
+    EXPECT_EQ(cabeceras.find("Connection: close\r\n") != std::string::npos, segundos >= 300)
+        << segundos;
+  }
+  char byte;
+  boost::system::error_code fin;
+  cliente.read_some(asio::buffer(&byte, 1), fin);
+  EXPECT_EQ(fin, asio::error::eof);
+}
+#endif
+
 // A busy day of the console while two clients poll the screen of its
 // folder. Every answer must be a queue that existed after some command,
 // with the call just before its front, or (between a dispatch's two
