@@ -417,9 +417,6 @@ Ejecucion EjecutarConArgumentos(const char* programa, const fs::path& carpeta,
     if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
         dup2(err, 2) < 0 || chdir(carpeta.c_str()) != 0)
       _exit(127);
-    // Root keeps no power to listen below 1024, so the screen is refused
-    // there as an operator's account is.
-    if (geteuid() == 0) prctl(PR_CAPBSET_DROP, CAP_NET_BIND_SERVICE, 0, 0, 0);
     if (limiteArchivo > 0) {  // as in EjecutarQuenvaro
       signal(SIGXFSZ, SIG_IGN);
       rlimit limite{static_cast<rlim_t>(limiteArchivo),

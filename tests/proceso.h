@@ -69,8 +69,7 @@ Ejecucion EjecutarInforme(const fs::path& carpeta,
                           const std::vector<std::string>& argumentos,
                           const OpcionesEjecucion& opciones = {});
 
-// Runs the built quenvaro-pantalla like EjecutarInforme, for its refusals;
-// even as root, it may not listen below port 1024.
+// Runs the built quenvaro-pantalla like EjecutarInforme, for its refusals.
 Ejecucion EjecutarPantalla(const fs::path& carpeta,
                            const std::vector<std::string>& argumentos);
 
