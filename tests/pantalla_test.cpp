@@ -3,6 +3,12 @@
 // console in the same folder while clients poll.
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <linux/capability.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <boost/asio/ip/tcp.hpp>
@@ -10,6 +16,7 @@
 #include <boost/asio/read_until.hpp>
 #include <boost/asio/write.hpp>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <deque>
 #include <iterator>
@@ -232,6 +239,19 @@ TEST_F(PantallaEnCarpeta, RutasErroresYLimites) {
                   std::string::npos,
               caso.estado == 2);
   }
+#ifdef __linux__
+  // A port below 1024, where an operator's account may not listen, nor
+  // root's programs started from here on; unless this system lets every
+  // account listen there.
+  if (std::atoi(LeerArchivo("/proc/sys/net/ipv4/ip_unprivileged_port_start").c_str()) > 80 &&
+      (geteuid() != 0 || prctl(PR_CAPBSET_DROP, CAP_NET_BIND_SERVICE, 0, 0, 0) == 0)) {
+    const Ejecucion bajo = EjecutarPantalla(carpeta_.ruta(), {"--puerto", "80"});
+    EXPECT_EQ(bajo.estado, 1);
+    EXPECT_EQ(bajo.error,
+              "quenvaro-pantalla: no se puede escuchar en 127.0.0.1, puerto 80: los puertos "
+              "menores que 1024 necesitan permisos de administrador; use otro, como 8080\n");
+  }
+#endif
 #ifndef _WIN32
   EXPECT_EQ(pantalla_.Detener(), 0);
 #endif
@@ -304,8 +324,8 @@ TEST_F(PantallaEnCarpeta, UnaAvalanchaDeOtraDireccionNoDesplazaAUnCliente) {
 
 #ifndef _WIN32
 // An edit in place that leaves the log's end as it was (a turn number
-// corrected) shows within a minute of the server's clock, however often
-// the screen asks meanwhile, and at once when the clock is set back.
+// corrected) shows within a minute of the server's clock, however often or
+// seldom the screen asks meanwhile, and at once when the clock is set back.
 TEST(PantallaConReloj, UnaCorreccionEnSuSitioSeVeAntesDeUnMinuto) {
   CarpetaTemporal carpeta;
   // The server's clock `segundos` from today's noon, so the day stays one.
@@ -327,13 +347,48 @@ TEST(PantallaConReloj, UnaCorreccionEnSuSitioSeVeAntesDeUnMinuto) {
     long segundos;  // the server's clock when the turn is corrected to `turno`
     int turno;
     const char* visto;  // ... and what it then answers, if anything sure
-  } pasos[] = {{0, 1, "[1]"}, {30, 7, ""}, {60, 7, "[7]"}, {-600, 8, "[8]"}};
+  } pasos[] = {{0, 1, "[1]"}, {30, 7, ""}, {60, 7, "[7]"}, {-600, 8, "[8]"},
+               // Asked seldom: 69 s after the last reading from the log's end
+               // (11:40:05, then 11:41:14), with none between.
+               {-1195, 3, "[3]"}, {-1126, 4, "[4]"}};
   for (const auto& paso : pasos) {
     EscribirArchivo(carpeta / "bitacora.txt", Llamada(0, "07:00:00", paso.turno) + ultima);
     reloj(paso.segundos);
     EXPECT_NE(PedirHttp(pantalla.puerto(), "GET /estado").find(paso.visto), std::string::npos)
         << paso.segundos;
   }
+}
+#endif
+
+#ifndef _WIN32
+// A connection kept open for request after request is told to close, and
+// closed, with its first answer once it is five minutes old, so no client
+// keeps its place for ever.
+TEST(PantallaConReloj, UnaConexionAbiertaSeCierraALosCincoMinutos) {
+  CarpetaTemporal carpeta;
+  EscribirArchivo(carpeta / "reloj", "+0");
+  if (!UsarRelojFalso(carpeta / "reloj")) GTEST_SKIP() << "apt-get install faketime";
+  Pantalla pantalla(carpeta.ruta());
+  UsarRelojFalso({});
+  namespace asio = boost::asio;
+  asio::io_context contexto;
+  asio::ip::tcp::socket cliente(contexto);
+  cliente.connect({asio::ip::make_address("127.0.0.1"),
+                   static_cast<unsigned short>(pantalla.puerto())});
+  // A request each 7 s of the server's clock, within the 10 s it waits.
+  for (int segundos = 0; segundos <= 301; segundos += 7) {
+    EscribirArchivo(carpeta / "reloj", "+" + std::to_string(segundos));
+    asio::write(cliente, asio::buffer(std::string("HEAD / HTTP/1.1\r\n\r\n")));
+    std::string cabeceras;
+    asio::read_until(cliente, asio::dynamic_buffer(cabeceras), "\r\n\r\n");
+    ASSERT_EQ(cabeceras.substr(0, 12), "HTTP/1.1 200") << segundos;
+    EXPECT_EQ(cabeceras.find("Connection: close\r\n") != std::string::npos, segundos >= 300)
+        << segundos;
+  }
+  char byte;
+  boost::system::error_code fin;
+  cliente.read_some(asio::buffer(&byte, 1), fin);
+  EXPECT_EQ(fin, asio::error::eof);
 }
 #endif
 
