@@ -28,14 +28,15 @@ void FunMezclar(const std::vector<Distribucion::Tramo>& a,
 
 // Waits under a day are counted in place, each second met marked in a
 // bitmap that gives them back in order without sorting them; the rare
-// longer waits (and any negative one) are sorted apart. Static and zero,
-// the counts take memory only where a wait has been.
+// longer waits (and any negative one) are sorted apart. Like all the
+// scratch space here, they are per thread: several desks are pooled on one
+// thread while the next is counted on another.
 const long long kDia = 86400;
 const std::size_t kPalabras = (kDia + 63) / 64;
-long long cuentas[kDia];
-unsigned long long marcas[kPalabras];
-std::size_t distintas = 0;
-std::size_t primeraPalabra = kPalabras, ultimaPalabra = 0;
+thread_local long long cuentas[kDia];
+thread_local unsigned long long marcas[kPalabras];
+thread_local std::size_t distintas = 0;
+thread_local std::size_t primeraPalabra = kPalabras, ultimaPalabra = 0;
 
 // Counts `cuantas` waits of `espera` in cuentas; false if it is no wait
 // under a day.
@@ -94,7 +95,7 @@ void FunAnexarLargas(std::vector<Distribucion::Tramo>* largas,
 // time linear in n for waits under a day.
 void FunDistribuir(const long long* esperas, std::size_t n,
                    std::vector<Distribucion::Tramo>* tramos) {
-  static std::vector<Distribucion::Tramo> largas;
+  thread_local std::vector<Distribucion::Tramo> largas;
   largas.clear();
   for (std::size_t i = 0; i < n; ++i)
     if (!FunContar(esperas[i], 1)) largas.push_back({esperas[i], 1});
@@ -118,8 +119,8 @@ const std::size_t kVentanas = 16;
 const unsigned long long kHolgura = 16;
 
 // Scratch space reused by every fold.
-std::vector<Tramo> deVentanas, todos, otros, mezcla, nuevos;
-std::vector<long long> fuera;
+thread_local std::vector<Tramo> deVentanas, todos, otros, mezcla, nuevos;
+thread_local std::vector<long long> fuera;
 
 std::size_t FunEntradas(const Distribucion& distribucion) {
   std::size_t n = distribucion.tramos.size();
@@ -172,7 +173,7 @@ bool FunBuscarTiradas(const std::vector<Tramo>& lista,
   return !tiradas->empty();
 }
 
-std::vector<std::pair<std::size_t, std::size_t>> tiradas;
+thread_local std::vector<std::pair<std::size_t, std::size_t>> tiradas;
 
 // Makes *distribucion hold exactly `lista` (ascending, one tramo per
 // distinct wait): its mostly taken runs of seconds as windows, the rest as
@@ -360,7 +361,7 @@ void FunPercentilesDistribucion(Distribucion* distribucion,
 
 void FunUnirVarias(Distribucion* distribucion,
                    const std::vector<Distribucion*>& otras) {
-  static std::vector<Tramo> largas;
+  thread_local std::vector<Tramo> largas;
   largas.clear();
   std::vector<Distribucion*> juntas = otras;
   juntas.push_back(distribucion);
