@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 #include <utility>
 
 namespace {
@@ -33,13 +35,30 @@ void FunMezclar(const std::vector<Distribucion::Tramo>& a,
 // thread while the next is counted on another.
 const long long kDia = 86400;
 const std::size_t kPalabras = (kDia + 63) / 64;
-thread_local long long cuentas[kDia];
+thread_local long long* cuentas = nullptr;  // kDia of them, once prepared
 thread_local unsigned long long marcas[kPalabras];
 thread_local std::size_t distintas = 0;
 thread_local std::size_t primeraPalabra = kPalabras, ultimaPalabra = 0;
 
-// Counts `cuantas` waits of `espera` in cuentas; false if it is no wait
-// under a day.
+// Frees a thread's counts when the thread ends.
+struct Liberador {
+  ~Liberador() {
+    std::free(cuentas);
+    cuentas = nullptr;
+  }
+};
+
+// Makes room for the counts of this thread, on its first need: zeros from
+// calloc, so that a page no wait has touched takes no memory.
+void FunPrepararCuentas() {
+  if (cuentas != nullptr) return;
+  thread_local Liberador liberador;
+  cuentas = static_cast<long long*>(std::calloc(kDia, sizeof(long long)));
+  if (cuentas == nullptr) throw std::bad_alloc();
+}
+
+// Counts `cuantas` waits of `espera` in cuentas (prepared); false if it is
+// no wait under a day.
 inline bool FunContar(long long espera, long long cuantas) {
   if (espera >= kDia || espera < 0) return false;
   if (cuentas[espera] == 0) {
@@ -97,6 +116,7 @@ void FunDistribuir(const long long* esperas, std::size_t n,
                    std::vector<Distribucion::Tramo>* tramos) {
   thread_local std::vector<Distribucion::Tramo> largas;
   largas.clear();
+  FunPrepararCuentas();
   for (std::size_t i = 0; i < n; ++i)
     if (!FunContar(esperas[i], 1)) largas.push_back({esperas[i], 1});
   tramos->clear();
@@ -363,6 +383,7 @@ void FunUnirVarias(Distribucion* distribucion,
                    const std::vector<Distribucion*>& otras) {
   thread_local std::vector<Tramo> largas;
   largas.clear();
+  FunPrepararCuentas();
   std::vector<Distribucion*> juntas = otras;
   juntas.push_back(distribucion);
   long long total = 0;
