@@ -175,9 +175,12 @@ bool FunBuscarTiradas(const std::vector<Tramo>& lista,
     const unsigned long long primera =
         static_cast<unsigned long long>(lista[inicio].espera);
     for (fin = inicio + 1; fin < n; ++fin) {
-      const unsigned long long ancho =
-          static_cast<unsigned long long>(lista[fin].espera) - primera + 1;
-      if (ancho > 2 * static_cast<unsigned long long>(fin - inicio + 1) + kHolgura)
+      // Seconds spanned, less one: no wrap even from the least wait to the
+      // greatest.
+      const unsigned long long distancia =
+          static_cast<unsigned long long>(lista[fin].espera) - primera;
+      if (distancia >=
+          2 * static_cast<unsigned long long>(fin - inicio + 1) + kHolgura)
         break;
     }
     if (fin - inicio >= kMinVentana) tiradas->emplace_back(inicio, fin);
