@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 #include <utility>
 
 namespace {
@@ -28,17 +30,35 @@ void FunMezclar(const std::vector<Distribucion::Tramo>& a,
 
 // Waits under a day are counted in place, each second met marked in a
 // bitmap that gives them back in order without sorting them; the rare
-// longer waits (and any negative one) are sorted apart. Static and zero,
-// the counts take memory only where a wait has been.
+// longer waits (and any negative one) are sorted apart. Like all the
+// scratch space here, they are per thread: several desks are pooled on one
+// thread while the next is counted on another.
 const long long kDia = 86400;
 const std::size_t kPalabras = (kDia + 63) / 64;
-long long cuentas[kDia];
-unsigned long long marcas[kPalabras];
-std::size_t distintas = 0;
-std::size_t primeraPalabra = kPalabras, ultimaPalabra = 0;
+thread_local long long* cuentas = nullptr;  // kDia of them, once prepared
+thread_local unsigned long long marcas[kPalabras];
+thread_local std::size_t distintas = 0;
+thread_local std::size_t primeraPalabra = kPalabras, ultimaPalabra = 0;
 
-// Counts `cuantas` waits of `espera` in cuentas; false if it is no wait
-// under a day.
+// Frees a thread's counts when the thread ends.
+struct Liberador {
+  ~Liberador() {
+    std::free(cuentas);
+    cuentas = nullptr;
+  }
+};
+
+// Makes room for the counts of this thread, on its first need: zeros from
+// calloc, so that a page no wait has touched takes no memory.
+void FunPrepararCuentas() {
+  if (cuentas != nullptr) return;
+  thread_local Liberador liberador;
+  cuentas = static_cast<long long*>(std::calloc(kDia, sizeof(long long)));
+  if (cuentas == nullptr) throw std::bad_alloc();
+}
+
+// Counts `cuantas` waits of `espera` in cuentas (prepared); false if it is
+// no wait under a day.
 inline bool FunContar(long long espera, long long cuantas) {
   if (espera >= kDia || espera < 0) return false;
   if (cuentas[espera] == 0) {
@@ -94,8 +114,9 @@ void FunAnexarLargas(std::vector<Distribucion::Tramo>* largas,
 // time linear in n for waits under a day.
 void FunDistribuir(const long long* esperas, std::size_t n,
                    std::vector<Distribucion::Tramo>* tramos) {
-  static std::vector<Distribucion::Tramo> largas;
+  thread_local std::vector<Distribucion::Tramo> largas;
   largas.clear();
+  FunPrepararCuentas();
   for (std::size_t i = 0; i < n; ++i)
     if (!FunContar(esperas[i], 1)) largas.push_back({esperas[i], 1});
   tramos->clear();
@@ -118,8 +139,8 @@ const std::size_t kVentanas = 16;
 const unsigned long long kHolgura = 16;
 
 // Scratch space reused by every fold.
-std::vector<Tramo> deVentanas, todos, otros, mezcla, nuevos;
-std::vector<long long> fuera;
+thread_local std::vector<Tramo> deVentanas, todos, otros, mezcla, nuevos;
+thread_local std::vector<long long> fuera;
 
 std::size_t FunEntradas(const Distribucion& distribucion) {
   std::size_t n = distribucion.tramos.size();
@@ -175,7 +196,7 @@ bool FunBuscarTiradas(const std::vector<Tramo>& lista,
   return !tiradas->empty();
 }
 
-std::vector<std::pair<std::size_t, std::size_t>> tiradas;
+thread_local std::vector<std::pair<std::size_t, std::size_t>> tiradas;
 
 // Makes *distribucion hold exactly `lista` (ascending, one tramo per
 // distinct wait): its mostly taken runs of seconds as windows, the rest as
@@ -363,8 +384,9 @@ void FunPercentilesDistribucion(Distribucion* distribucion,
 
 void FunUnirVarias(Distribucion* distribucion,
                    const std::vector<Distribucion*>& otras) {
-  static std::vector<Tramo> largas;
+  thread_local std::vector<Tramo> largas;
   largas.clear();
+  FunPrepararCuentas();
   std::vector<Distribucion*> juntas = otras;
   juntas.push_back(distribucion);
   long long total = 0;

@@ -347,19 +347,26 @@ int FunContarMesas() {
     return FunContarMesa(&informe);
   }
   for (int i = 0; i < 7; ++i) informe.semana[i].fecha = i;
-  std::map<int, Distribucion> esperasMesa, esperasTodas;
-  for (const MesaPedida& pedida : pedidas) {
-    Informe mesa;
-    mesa.ruta = pedida.ruta.c_str();
-    mesa.mesa = pedida.nombre;
+  // Each desk is pooled while the next one's log is read, its days' waits
+  // in one of two maps while the other is being read into.
+  std::map<int, Distribucion> esperasMesa[2], esperasTodas;
+  mesas.reserve(pedidas.size());  // a desk handed over never moves
+  Sumadora* sumadora = FunIniciarSumadora(&informe, &esperasTodas);
+  int estado = 0;
+  for (std::size_t i = 0; i < pedidas.size() && estado == 0; ++i) {
+    mesas.emplace_back();
+    Informe& mesa = mesas.back();
+    mesa.ruta = pedidas[i].ruta.c_str();
+    mesa.mesa = pedidas[i].nombre;
     mesa.fechaDesde = desde;
     mesa.fechaHasta = hasta;
-    mesa.esperasPorDia = &esperasMesa;
-    if (FunContarMesa(&mesa) != 0) return 1;
-    FunSumarMesa(&mesa, &esperasMesa, &informe, &esperasTodas);
+    mesa.esperasPorDia = &esperasMesa[i % 2];
+    estado = FunContarMesa(&mesa);
     mesa.esperasPorDia = nullptr;
-    mesas.push_back(std::move(mesa));
+    if (estado == 0) FunEntregarMesa(sumadora, &mesa, &esperasMesa[i % 2]);
   }
+  FunTerminarSumadora(sumadora);
+  if (estado != 0) return estado;
   FunCompletarTodas(&esperasTodas, &informe);
   return 0;
 }

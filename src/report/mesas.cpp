@@ -1,8 +1,11 @@
 #include "report/mesas.h"
 
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 #include "platform/texto.h"
 
@@ -132,4 +135,69 @@ void FunCompletarTodas(std::map<int, Distribucion>* esperasTodas,
     FunPercentilesDe(&todas->esperasSemana[i], &todas->semana[i]);
   }
   FunPercentilesDe(&todas->esperasTotal, &todas->total);
+}
+
+/* ------------------------------------------------------------- pooling */
+
+struct Sumadora {
+  Informe* todas;
+  std::map<int, Distribucion>* esperasTodas;
+  std::mutex guarda;
+  std::condition_variable aviso;
+  // The desk handed over and not yet pooled, or nullptr. Only the pooling
+  // thread clears it, and only the caller sets it.
+  Informe* mesa = nullptr;
+  std::map<int, Distribucion>* esperasPorDia = nullptr;
+  bool terminar = false;
+  std::thread hilo;
+};
+
+namespace {
+
+void FunSumarEntregadas(Sumadora* sumadora) {
+  std::unique_lock<std::mutex> cerrojo(sumadora->guarda);
+  for (;;) {
+    sumadora->aviso.wait(cerrojo, [sumadora] {
+      return sumadora->mesa != nullptr || sumadora->terminar;
+    });
+    if (sumadora->mesa == nullptr) return;
+    cerrojo.unlock();
+    FunSumarMesa(sumadora->mesa, sumadora->esperasPorDia, sumadora->todas,
+                 sumadora->esperasTodas);
+    cerrojo.lock();
+    sumadora->mesa = nullptr;
+    sumadora->aviso.notify_all();
+  }
+}
+
+}  // namespace
+
+Sumadora* FunIniciarSumadora(Informe* todas,
+                             std::map<int, Distribucion>* esperasTodas) {
+  Sumadora* sumadora = new Sumadora;
+  sumadora->todas = todas;
+  sumadora->esperasTodas = esperasTodas;
+  sumadora->hilo = std::thread(FunSumarEntregadas, sumadora);
+  return sumadora;
+}
+
+void FunEntregarMesa(Sumadora* sumadora, Informe* mesa,
+                     std::map<int, Distribucion>* esperasPorDia) {
+  std::unique_lock<std::mutex> cerrojo(sumadora->guarda);
+  sumadora->aviso.wait(cerrojo, [sumadora] { return sumadora->mesa == nullptr; });
+  sumadora->mesa = mesa;
+  sumadora->esperasPorDia = esperasPorDia;
+  sumadora->aviso.notify_all();
+}
+
+void FunTerminarSumadora(Sumadora* sumadora) {
+  {
+    std::unique_lock<std::mutex> cerrojo(sumadora->guarda);
+    sumadora->aviso.wait(cerrojo,
+                         [sumadora] { return sumadora->mesa == nullptr; });
+    sumadora->terminar = true;
+    sumadora->aviso.notify_all();
+  }
+  sumadora->hilo.join();
+  delete sumadora;
 }

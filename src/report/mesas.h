@@ -35,4 +35,22 @@ void FunSumarMesa(Informe* mesa, std::map<int, Distribucion>* esperasPorDia,
 void FunCompletarTodas(std::map<int, Distribucion>* esperasTodas,
                        Informe* todas);
 
+// Pools desks as they are counted, one at a time, on a thread of its own:
+// a desk is added to the pool while the next desk's log is read.
+struct Sumadora;
+
+// Starts pooling into *todas and *esperasTodas, as FunSumarMesa does.
+Sumadora* FunIniciarSumadora(Informe* todas,
+                             std::map<int, Distribucion>* esperasTodas);
+
+// Waits until the desk handed over before is pooled, then hands over *mesa
+// and the waits of its days; neither may be touched until the next call
+// or FunTerminarSumadora returns.
+void FunEntregarMesa(Sumadora* sumadora, Informe* mesa,
+                     std::map<int, Distribucion>* esperasPorDia);
+
+// Waits until every desk handed over is pooled, then ends the thread and
+// frees *sumadora.
+void FunTerminarSumadora(Sumadora* sumadora);
+
 #endif  // QUENVARO_REPORT_MESAS_H_
