@@ -33,6 +33,13 @@ function elemento(etiqueta, clase, texto) {
   return el;
 }
 
+// A <div> of class `clase` holding the elements that follow.
+function caja(clase) {
+  var el = elemento("div", clase);
+  for (var i = 1; i < arguments.length; i++) el.appendChild(arguments[i]);
+  return el;
+}
+
 // Makes the panels anew when the desks are not those they were made for
 // (the first answer, a server restarted with other folders).
 function prepararPaneles(mesas) {
@@ -48,21 +55,15 @@ function prepararPaneles(mesas) {
   paneles = mesas.map(function (m) {
     var panel = elemento("section", "mesa");
     panel.appendChild(elemento("h2", "mesa-nombre ajustar", m.nombre));
-    var cuerpo = elemento("div", "mesa-cuerpo");
-    var actual = elemento("div", "mesa-actual");
-    actual.appendChild(elemento("span", "etiqueta", "Atendiendo"));
-    actual.appendChild(elemento("span", "mesa-numero ajustar"));
-    var proximos = elemento("div", "mesa-proximos");
-    proximos.appendChild(elemento("span", "etiqueta", "Pr\u00f3ximos"));
-    proximos.appendChild(elemento("div", "mesa-siguientes"));
-    cuerpo.appendChild(actual);
-    cuerpo.appendChild(proximos);
-    panel.appendChild(cuerpo);
+    panel.appendChild(caja("mesa-cuerpo",
+        caja("mesa-actual", elemento("span", "etiqueta", "Atendiendo"),
+             elemento("span", "mesa-numero ajustar")),
+        caja("mesa-proximos", elemento("span", "etiqueta", "Pr\u00f3ximos"),
+             elemento("div", "mesa-siguientes"))));
     panel.appendChild(elemento("p", "mesa-pie ajustar"));
-    var aviso = elemento("div", "mesa-aviso");
-    aviso.appendChild(elemento("div", "mesa-aviso-titulo", "Sin datos de esta mesa"));
-    aviso.appendChild(elemento("div", "mesa-aviso-texto"));
-    panel.appendChild(aviso);
+    panel.appendChild(caja("mesa-aviso",
+        elemento("div", "mesa-aviso-titulo", "Sin datos de esta mesa"),
+        elemento("div", "mesa-aviso-texto")));
     contenedor.appendChild(panel);
     return panel;
   });
